@@ -1,0 +1,1 @@
+// Temporary: replaced by the stages of a run.

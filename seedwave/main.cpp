@@ -1,0 +1,6 @@
+#include "textio/textio.h"
+
+int main() {
+  textio::start_run();
+  textio::stop_run();
+}
