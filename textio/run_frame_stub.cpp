@@ -5,5 +5,5 @@
 
 namespace textio {
 void start_run() {}
-void stop_run() { std::exit(0); }
+void stop_run(int status) { std::exit(status); }
 }  // namespace textio

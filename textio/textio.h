@@ -85,7 +85,7 @@ void close_text_file(int unit);
 // Run frame. start_run installs the signal handlers, connects units 0, 5 and 6 and arranges the
 // shutdown (close and cut every connected file, once) at every exit. Call it first in main.
 void start_run();
-// The normal end: nothing printed, shutdown, exit status 0.
-[[noreturn]] void stop_run();
+// The end of a run: nothing printed, shutdown, exit status 0 (or the status given).
+[[noreturn]] void stop_run(int status = 0);
 
 }  // namespace textio
