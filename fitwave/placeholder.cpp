@@ -1,1 +1,0 @@
-// Temporary: replaced by the stages of a run.
