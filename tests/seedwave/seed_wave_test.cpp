@@ -1,0 +1,103 @@
+// The seed wave before its envelope, held to the design spectrum and to a direct DFT.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <cstdint>
+#include <numbers>
+#include <vector>
+
+#include "reference.h"
+#include "seedwave/ran0.h"
+#include "seedwave/spectrum.h"
+
+namespace {
+
+using cplx = std::complex<double>;
+constexpr double pi = std::numbers::pi;
+constexpr std::int32_t mask = 123459876;
+
+TEST(SeedSpectrum, AmplitudesFollowTheDesignSpectrumAtHandPoints) {
+  // Sa*T/pi^2 by hand: T = 81.92/k; 512/T on the falling branch, 800 flat, 320 + 3000*T below.
+  struct row {
+    int k;
+    double psv;
+  };
+  const row rows[] = {
+      {1, 512.0 / (pi * pi)},                      // T = 81.92 s, Sa = 6.25 gal
+      {128, 512.0 / (pi * pi)},                    // T = 0.64 s, Sa = 800 gal
+      {256, 800.0 * 0.32 / (pi * pi)},             // T = 0.32 s, flat
+      {512, 128.0 / (pi * pi)},                    // T = 0.16 s, Sa = 800 gal
+      {1024, (320.0 + 240.0) * 0.08 / (pi * pi)},  // T = 0.08 s, Sa = 560 gal
+      {4096, 380.0 * 0.02 / (pi * pi)},            // T = 0.02 s (Nyquist), Sa = 380 gal
+  };
+  std::int32_t idum = 1;
+  std::vector<cplx> fx(seedwave::nt);
+  seedwave::random_phase_spectrum(idum, fx);
+  for (const row& r : rows) {
+    EXPECT_NEAR(std::abs(fx[static_cast<std::size_t>(r.k)]), r.psv, 1e-12 * r.psv) << "k=" << r.k;
+  }
+}
+
+TEST(SeedSpectrum, OneDrawPerPointGivesEachPhaseAndTheConjugateMirror) {
+  std::int32_t idum = 1;
+  std::vector<cplx> fx(seedwave::nt);
+  seedwave::random_phase_spectrum(idum, fx);
+
+  const std::vector<long double> ran = reference::phases(1);
+  std::int32_t after = 1;
+  for (int k = 1; k <= reference::nom; ++k) seedwave::ran0(after);
+  EXPECT_EQ(idum, after) << "the generator must advance by exactly one draw per point";
+  EXPECT_EQ(fx[0], cplx(0.0, 0.0));
+  for (int k = 1; k <= reference::nom; ++k) {
+    const auto uk = static_cast<std::size_t>(k);
+    const double amp = static_cast<double>(reference::psv(k));
+    const double ph = static_cast<double>(ran[uk]);
+    EXPECT_NEAR(fx[uk].real(), amp * std::cos(ph), 1e-12 * amp) << "k=" << k;
+    EXPECT_NEAR(fx[uk].imag(), amp * std::sin(ph), 1e-12 * amp) << "k=" << k;
+    if (k < reference::nom) {
+      EXPECT_EQ(fx[seedwave::nt - uk], std::conj(fx[uk])) << "k=" << k;
+    }
+  }
+}
+
+TEST(SeedSpectrum, TheMaskSeedGivesZeroPhasesEverywhere) {
+  std::int32_t idum = mask;
+  std::vector<cplx> fx(seedwave::nt);
+  seedwave::random_phase_spectrum(idum, fx);
+  EXPECT_EQ(idum, mask);
+  for (int k = 1; k < seedwave::nt; ++k) {
+    const auto uk = static_cast<std::size_t>(k);
+    const int kk = k <= reference::nom ? k : seedwave::nt - k;
+    const double amp = static_cast<double>(reference::psv(kk));
+    EXPECT_EQ(fx[uk].imag(), 0.0) << "k=" << k;
+    EXPECT_NEAR(fx[uk].real(), amp, 1e-12 * amp) << "k=" << k;
+  }
+}
+
+TEST(SeedWave, DirectDftRecoversTheSpectrumAtEveryPoint) {
+  std::int32_t idum = 1;
+  std::vector<cplx> fx(seedwave::capacity);
+  std::vector<double> acc(seedwave::capacity);
+  seedwave::seed_wave(idum, fx, acc);
+  acc.resize(seedwave::nt);
+
+  const std::vector<std::complex<long double>> X = reference::dft(acc);
+  const std::vector<long double> ran = reference::phases(1);
+  const long double dt = 0.01L;
+  // The Fourier amplitudes of the wave in gal*s: |X_k|*dt = psv_k, with the drawn phase. The
+  // transform's pi, 4.1e-10 too large, turns phases by up to about 1e-8 rad: 1e-6 gal*s at most
+  // on amplitudes of up to 52 gal*s.
+  EXPECT_LT(std::abs(X[0] * dt), 1e-9L) << "the wave has a mean";
+  long double worst = 0.0L;
+  for (int k = 1; k < reference::nom; ++k) {
+    const std::complex<long double> expect = std::polar(reference::psv(k), ran[k]);
+    worst = std::max(worst, std::abs(X[k] * dt - expect));
+  }
+  EXPECT_LT(worst, 1e-6L);
+  // The real part drops the sine of the Nyquist point.
+  const long double nyquist = reference::psv(reference::nom) * std::cos(ran[reference::nom]);
+  EXPECT_LT(std::abs(X[reference::nom] * dt - nyquist), 1e-6L);
+}
+
+}  // namespace
