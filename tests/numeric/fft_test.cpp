@@ -149,18 +149,6 @@ TEST(fft, constant_goes_to_the_zero_frequency) {
   for (std::size_t q = 1; q < a.size(); ++q) EXPECT_LT(std::abs(a[q]), 1e-12) << "q = " << q;
 }
 
-TEST(fft, second_element_gives_the_unit_circle) {
-  const int n = 64;
-  std::vector<std::complex<float>> a(n);
-  a[1] = 1.0f;
-  numeric::wvfast(n, a, -1);
-  for (int q = 0; q < n; ++q) {
-    const double ang = 2.0 * std::numbers::pi * q / n;
-    EXPECT_NEAR(a[static_cast<std::size_t>(q)].real(), std::cos(ang), 2e-7) << "q = " << q;
-    EXPECT_NEAR(a[static_cast<std::size_t>(q)].imag(), -std::sin(ang), 2e-7) << "q = " << q;
-  }
-}
-
 // The seed waves depend on the ten-digit pi: element 2 alone reaches the last stage only, whose
 // angles are 3.141592654 * (q mod n/2) / (n/2), with the sign of the upper half.
 TEST(fft, double_precision_angles_use_ten_digit_pi) {
