@@ -117,9 +117,13 @@ void spectrum_engine::spectrum(float h, float dt, int nn, std::span<const float>
     std::fill_n(sa.begin(), count, 0.0f);  // the recurrence never runs
     return;
   }
-  job_ = job{h, dt, nn, ddy.data(), w.data(), sa.data(), count};
+  // A worker that woke late for the previous job may still be reading it.
+  for (int p; (p = pending_.load(std::memory_order_acquire)) != 0;) pending_.wait(p);
+  const int blocks = (count + block_width - 1) / block_width;
+  job_ = job{h, dt, nn, ddy.data(), w.data(), sa.data(), count, blocks};
   next_block_.store(0, std::memory_order_relaxed);
-  if (workers_.empty() || count <= block_width) {
+  done_blocks_.store(0, std::memory_order_relaxed);
+  if (workers_.empty() || blocks == 1) {
     work(scratch_[0]);
     return;
   }
@@ -127,7 +131,8 @@ void spectrum_engine::spectrum(float h, float dt, int nn, std::span<const float>
   generation_.fetch_add(1, std::memory_order_release);
   generation_.notify_all();
   work(scratch_[0]);
-  for (int p; (p = pending_.load(std::memory_order_acquire)) != 0;) pending_.wait(p);
+  // Wait for the blocks, not for the workers: one that is slow to wake finds nothing left.
+  for (int d; (d = done_blocks_.load(std::memory_order_acquire)) != blocks;) done_blocks_.wait(d);
 }
 
 void spectrum_engine::worker_loop(int index) {
@@ -160,6 +165,9 @@ void spectrum_engine::work(scratch& s) {
     }
     kernel(s.coef, j.ddy, j.nn, dx0, s.sa);
     std::copy_n(s.sa, n, j.sa + first);
+    if (done_blocks_.fetch_add(1, std::memory_order_acq_rel) + 1 == j.blocks) {
+      done_blocks_.notify_one();
+    }
   }
 }
 

@@ -52,6 +52,7 @@ class spectrum_engine {
     const float* w = nullptr;
     float* sa = nullptr;
     int count = 0;
+    int blocks = 0;
   };
   struct alignas(64) scratch;  // one per thread: a block of coefficients and peaks
 
@@ -64,7 +65,8 @@ class spectrum_engine {
   std::vector<std::thread> workers_;
   std::atomic<std::uint32_t> generation_{0};  // bumped to hand the workers a new job
   std::atomic<int> next_block_{0};
-  std::atomic<int> pending_{0};  // workers that have not finished the current job
+  std::atomic<int> done_blocks_{0};
+  std::atomic<int> pending_{0};  // workers not yet back from the latest job
   std::atomic<bool> stop_{false};
 };
 
