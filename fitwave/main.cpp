@@ -26,7 +26,7 @@ int main() {
   const transform_size size = choose_transform_length(w.nt);
   const grid g = make_grid(w.nt, w.dt, size.nf);
 
-  prepare(g, ddy, {s.tb, s.tc, s.td, s.te}, fds, resa_column(resa, 0), eamp);
+  prepare(g, ddy, {s.tb, s.tc, s.td, s.te}, fds, resa_column(std::span<float>(resa), 0), eamp);
   fit(g, s.nit, s.ampfac, eamp, ddy, fds, fds1, resa, spectrum);
   write_results(s.infile, g, s.nit, s.ampfac, resa, ddy, eamp);
 
