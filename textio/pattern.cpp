@@ -178,8 +178,7 @@ void walk_pattern(const parsed_pattern& p, std::span<const value> values, record
   std::size_t next = 0;     // next value to take
   std::size_t pending = 0;  // blanks owed by X, written only before something else
   std::size_t pc = 0;
-  bool restarted = false;
-  std::size_t next_at_restart = 0;
+  std::size_t taken_before_pass = 0;
   auto end_record = [&] {
     pending = 0;
     out.end_record();
@@ -231,10 +230,9 @@ void walk_pattern(const parsed_pattern& p, std::span<const value> values, record
         break;
       case pattern_step::code::end:
         end_record();
-        // A pass from the restart point that took no value would never end.
-        if (next == values.size() || (restarted && next == next_at_restart)) return;
-        restarted = true;
-        next_at_restart = next;
+        // A pass that took no value would take none the next time either.
+        if (next == values.size() || next == taken_before_pass) return;
+        taken_before_pass = next;
         groups.clear();
         pc = p.restart;
         break;

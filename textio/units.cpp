@@ -15,8 +15,32 @@ namespace {
 constexpr std::size_t read_block = 65536;
 constexpr std::size_t write_block = 65536;
 
+// The console units are connected from the first use of the table, so the layer works even
+// before start_run (start_run connects them afresh).
+void connect_consoles(std::array<unit, max_unit + 1>& units) {
+  const struct {
+    int n, fd;
+    bool read;
+  } consoles[] = {{error_unit, 2, false}, {console_in, 0, true}, {console_out, 1, false}};
+  for (const auto& c : consoles) {
+    unit& u = units[static_cast<std::size_t>(c.n)];
+    u = unit{};
+    u.connected = true;
+    u.console = true;
+    u.fd = c.fd;
+    u.can_read = c.read;
+    u.can_write = !c.read;
+    u.seekable = ::isatty(c.fd) == 0;
+    u.in.attach(c.fd);
+  }
+}
+
 std::array<unit, max_unit + 1>& table() {
-  static std::array<unit, max_unit + 1> units;
+  static std::array<unit, max_unit + 1> units = [] {
+    std::array<unit, max_unit + 1> t;
+    connect_consoles(t);
+    return t;
+  }();
   return units;
 }
 
@@ -109,27 +133,13 @@ unit& unit_at(int n) {
   return table()[static_cast<std::size_t>(n)];
 }
 
+void connect_console_units() {
+  connect_consoles(table());
+}
+
 transfer_state& transfer() {
   static transfer_state t;
   return t;
-}
-
-void connect_console_units() {
-  const struct {
-    int n, fd;
-    bool read;
-  } consoles[] = {{error_unit, 2, false}, {console_in, 0, true}, {console_out, 1, false}};
-  for (const auto& c : consoles) {
-    unit& u = unit_at(c.n);
-    u = unit{};
-    u.connected = true;
-    u.console = true;
-    u.fd = c.fd;
-    u.can_read = c.read;
-    u.can_write = !c.read;
-    u.seekable = ::isatty(c.fd) == 0;
-    u.in.attach(c.fd);
-  }
 }
 
 void close_unit(int n) {

@@ -1,0 +1,311 @@
+// Free-form and fixed-width scanning: the value each target receives and where the scan stopped.
+#include "textio/detail/scan.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace {
+
+using namespace textio::detail;
+using textio::target;
+
+// One free-form read of the text into the targets; pos: where the source stands afterwards.
+struct read_outcome {
+  scan_error error;
+  std::size_t pos;
+};
+
+read_outcome read(std::string_view text, std::initializer_list<target> targets) {
+  string_source src(text);
+  const scan_error e = read_list(src, std::span<const target>(targets.begin(), targets.size()));
+  return {e, src.pos()};
+}
+
+std::string text_of(const std::array<char, 20>& a) {
+  return std::string(a.data(), a.size());
+}
+std::string padded(std::string s) {
+  s.resize(20, ' ');
+  return s;
+}
+
+TEST(scan_separators, one_value_per_target_then_the_rest_of_the_record_goes) {
+  std::int32_t a = 9, b = 9, c = 9;
+  auto r = read("5 6\n7\n", {&a});
+  EXPECT_EQ(r.error, scan_error::none);
+  EXPECT_EQ(a, 5);
+  EXPECT_EQ(r.pos, 4u);  // the 6 went with its record; the next read starts at 7
+
+  r = read("\n\n \t 42\n", {&a});  // empty records are passed over
+  EXPECT_EQ(a, 42);
+  EXPECT_EQ(r.pos, 8u);
+
+  r = read("1 , 2\t3\n", {&a, &b, &c});
+  EXPECT_EQ((std::array{a, b, c}), (std::array{1, 2, 3}));
+
+  r = read("1\n2\n", {&a, &b});  // a value may go on in the next record
+  EXPECT_EQ((std::array{a, b}), (std::array{1, 2}));
+  EXPECT_EQ(r.pos, 4u);
+
+  r = read("5\r\n6\r\n", {&a});  // CR LF is a line end
+  EXPECT_EQ(a, 5);
+  EXPECT_EQ(r.pos, 3u);
+}
+
+TEST(scan_separators, commas_and_slashes_make_null_values) {
+  std::int32_t a = 9, b = 9, c = 9;
+  read(",\n", {&a});
+  EXPECT_EQ(a, 9);
+  read("/\n", {&a});
+  EXPECT_EQ(a, 9);
+  read("1,,3\n", {&a, &b, &c});
+  EXPECT_EQ((std::array{a, b, c}), (std::array{1, 9, 3}));
+  a = b = c = 9;
+  read("1,\n,3\n", {&a, &b, &c});  // a comma after a line end is a null
+  EXPECT_EQ((std::array{a, b, c}), (std::array{1, 9, 3}));
+  a = b = c = 9;
+  const auto r = read("1 / 2\n4\n", {&a, &b, &c});  // the slash ends the read
+  EXPECT_EQ((std::array{a, b, c}), (std::array{1, 9, 9}));
+  EXPECT_EQ(r.pos, 6u);
+}
+
+TEST(scan_numbers, forms_of_a_number) {
+  double x[6] = {};
+  read("1.5E2 1.5e2 1.5D2 1.5d2 1.5E+2 1.5e-2\n", {&x[0], &x[1], &x[2], &x[3], &x[4], &x[5]});
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(x[i], 150.0);
+  EXPECT_EQ(x[5], 0.015);
+  read(".5 5. 5.25 -7 +7 1.5-3\n", {&x[0], &x[1], &x[2], &x[3], &x[4], &x[5]});
+  EXPECT_EQ(x[0], 0.5);
+  EXPECT_EQ(x[1], 5.0);
+  EXPECT_EQ(x[2], 5.25);
+  EXPECT_EQ(x[3], -7.0);
+  EXPECT_EQ(x[4], 7.0);
+  EXPECT_EQ(x[5], 1.5e-3);  // a sign after the digits starts the exponent
+
+  float f = 0;
+  read("0.01\n", {&f});
+  EXPECT_EQ(f, 0.01f);
+  // A single-precision target gets the double rounded again: 1 + 2^-24 + 2^-60 is nearer to
+  // 1 + 2^-24 in double, a tie in single that rounds to even, so 1.
+  read("1.00000005960464477539062500000000000001\n", {&f});
+  EXPECT_EQ(f, 1.0f);
+
+  // A number ends at the first character that cannot continue it.
+  auto r = read("1.5.3\n", {&x[0], &x[1]});
+  EXPECT_EQ(x[0], 1.5);
+  EXPECT_EQ(x[1], 0.3);
+  r = read("1.5abc 2\n", {&x[0], &x[1]});
+  EXPECT_EQ(r.error, scan_error::invalid_number);
+  EXPECT_EQ(r.pos, 3u);
+}
+
+TEST(scan_numbers, forty_significant_digits_and_the_exponent_limit) {
+  double x = 0;
+  const std::string digits45 = "123456789012345678901234567890123456789012345";
+  read(digits45 + "\n", {&x});
+  EXPECT_EQ(x, std::strtod("1234567890123456789012345678901234567890e5", nullptr));
+  read("0." + digits45 + "\n", {&x});
+  EXPECT_EQ(x, std::strtod("0.1234567890123456789012345678901234567890", nullptr));
+  read(std::string(45, '0') + "1.5\n", {&x});  // leading zeros are not counted
+  EXPECT_EQ(x, 1.5);
+  read("1e99999999\n", {&x});
+  EXPECT_EQ(x, std::numeric_limits<double>::infinity());
+  read("-1e-99999999\n", {&x});
+  EXPECT_EQ(x, 0.0);
+  EXPECT_TRUE(std::signbit(x));
+  EXPECT_EQ(read("1e100000000\n", {&x}).error, scan_error::exponent_field);
+}
+
+TEST(scan_numbers, integer_targets) {
+  std::int32_t i = 0;
+  read("12+1\n", {&i});
+  EXPECT_EQ(i, 120);
+  read("1-1\n", {&i});  // 0.1 truncated
+  EXPECT_EQ(i, 0);
+  read("-15-1\n", {&i});  // -1.5 truncated toward zero
+  EXPECT_EQ(i, -1);
+  read("2147483647\n", {&i});
+  EXPECT_EQ(i, 2147483647);
+  read("-2147483648\n", {&i});
+  EXPECT_EQ(i, -2147483647 - 1);
+  read("1" + std::string(50, '0') + "-50\n", {&i});
+  EXPECT_EQ(i, 1);
+
+  auto r = read("1.0\n", {&i});
+  EXPECT_EQ(r.error, scan_error::invalid_integer);
+  EXPECT_EQ(r.pos, 1u);
+  EXPECT_EQ(read("1e5\n", {&i}).error, scan_error::invalid_integer);
+  EXPECT_EQ(read("1D5\n", {&i}).error, scan_error::invalid_integer);
+  EXPECT_EQ(read("2147483648\n", {&i}).error, scan_error::integer_overflow);
+  EXPECT_EQ(read("-2147483649\n", {&i}).error, scan_error::integer_overflow);
+  EXPECT_EQ(read("3+9\n", {&i}).error, scan_error::integer_overflow);
+}
+
+TEST(scan_numbers, repeat_counts) {
+  double x[3] = {9, 9, 9};
+  read("3*1.5\n", {&x[0], &x[1], &x[2]});
+  EXPECT_EQ((std::array{x[0], x[1], x[2]}), (std::array{1.5, 1.5, 1.5}));
+  std::int32_t a = 9, b = 9, c = 9;
+  read("2* 7\n", {&a, &b, &c});  // two nulls, then 7
+  EXPECT_EQ((std::array{a, b, c}), (std::array{9, 9, 7}));
+  read("2*,5\n", {&a, &b, &c});
+  EXPECT_EQ((std::array{a, b, c}), (std::array{9, 9, 5}));
+  read("2*4 5\n", {&a, &b, &c});
+  EXPECT_EQ((std::array{a, b, c}), (std::array{4, 4, 5}));
+}
+
+TEST(scan_errors, each_failure_with_its_context_and_message) {
+  double x = 0;
+  std::int32_t i = 0;
+  const struct {
+    const char* text;
+    bool integer;
+    scan_error error;
+    std::size_t pos;
+  } rows[] = {
+      {"abc\n", false, scan_error::invalid_number, 0},
+      {".\n", false, scan_error::invalid_number, 1},
+      {"-\n", false, scan_error::invalid_number, 1},
+      {"+ 5\n", false, scan_error::invalid_number, 1},
+      {"'5'\n", false, scan_error::invalid_number, 0},
+      {"abc\n", true, scan_error::invalid_number, 0},
+      {"1.5e\n", false, scan_error::exponent_field, 4},
+      {"1.5e+x\n", false, scan_error::exponent_field, 5},
+      {"5-\n", false, scan_error::exponent_field, 2},
+      {"0*5\n", false, scan_error::bad_repetition_count, 1},
+      {"-2*5\n", false, scan_error::bad_repetition_count, 2},
+      {"00*5\n", true, scan_error::bad_repetition_count, 2},
+  };
+  for (const auto& r : rows) {
+    const read_outcome o = r.integer ? read(r.text, {&i}) : read(r.text, {&x});
+    EXPECT_EQ(o.error, r.error) << r.text;
+    EXPECT_EQ(o.pos, r.pos) << r.text;
+  }
+  EXPECT_EQ(read(std::string(41, '1') + "*5\n", {&x}).error, scan_error::bad_repetition_count);
+
+  const struct {
+    scan_error e;
+    const char* context;
+    const char* message;
+  } texts[] = {
+      {scan_error::end_of_file, "list in", "end of file"},
+      {scan_error::invalid_number, "invalid number", "incomprehensible list input"},
+      {scan_error::exponent_field, "exponent field", "incomprehensible list input"},
+      {scan_error::bad_repetition_count, "bad repetition count", "incomprehensible list input"},
+      {scan_error::invalid_integer, "invalid integer", "read unexpected character"},
+      {scan_error::integer_overflow, "invalid integer", "integer overflow"},
+  };
+  for (const auto& t : texts) {
+    EXPECT_EQ(context_of(t.e), t.context);
+    EXPECT_EQ(message_of(t.e), t.message);
+  }
+}
+
+TEST(scan_text, quoted_and_unquoted_values) {
+  std::array<char, 20> a{}, b{}, c{};
+  read("data/wave.csv\n", {std::span<char>(a)});
+  EXPECT_EQ(text_of(a), padded("data"));
+  read("'data/wave.csv'\n", {std::span<char>(a)});
+  EXPECT_EQ(text_of(a), padded("data/wave.csv"));
+  read("\"a b,c\"\n", {std::span<char>(a)});
+  EXPECT_EQ(text_of(a), padded("a b,c"));
+  read("'it''s'\n", {std::span<char>(a)});
+  EXPECT_EQ(text_of(a), padded("it's"));
+  read("'ab\ncd'\n", {std::span<char>(a)});  // a line end inside is dropped...
+  EXPECT_EQ(text_of(a), padded("abcd"));
+  read("'ab\\\ncd'\n", {std::span<char>(a)});  // ...unless a backslash stands before it
+  EXPECT_EQ(text_of(a), padded("ab\ncd"));
+  read("abcdefghijklmnopqrstuvwxy\n", {std::span<char>(a)});
+  EXPECT_EQ(text_of(a), "abcdefghijklmnopqrst");
+  read("12ab 0*x 2*q\n", {std::span<char>(a), std::span<char>(b), std::span<char>(c)});
+  EXPECT_EQ(text_of(a), padded("12ab"));
+  EXPECT_EQ(text_of(b), padded("0*x"));  // a count of zero starts an unquoted value
+  EXPECT_EQ(text_of(c), padded("q"));
+  read("2*'x y' z\n", {std::span<char>(a), std::span<char>(b), std::span<char>(c)});
+  EXPECT_EQ(text_of(a), padded("x y"));
+  EXPECT_EQ(text_of(b), padded("x y"));
+  EXPECT_EQ(text_of(c), padded("z"));
+
+  a.fill('k');
+  read(",\n", {std::span<char>(a)});
+  EXPECT_EQ(text_of(a), std::string(20, 'k'));  // a null keeps the old text
+}
+
+TEST(scan_end_of_file, last_records_with_and_without_line_end) {
+  double t = 0, v = 0;
+  EXPECT_EQ(read("", {&t}).error, scan_error::end_of_file);
+  EXPECT_EQ(read("\n \n", {&t}).error, scan_error::end_of_file);
+  EXPECT_EQ(read("1.0,2.0", {&t, &v}).error, scan_error::none);
+  EXPECT_EQ((std::array{t, v}), (std::array{1.0, 2.0}));
+  EXPECT_EQ(read("3.0 4.0  ", {&t, &v}).error, scan_error::none);
+  t = v = 0;
+  EXPECT_EQ(read("1.0,2.0,", {&t, &v}).error, scan_error::late_end_of_file);
+  EXPECT_EQ((std::array{t, v}), (std::array{1.0, 2.0}));  // stored all the same
+  EXPECT_EQ(read("1.0 2.0 x", {&t, &v}).error, scan_error::late_end_of_file);
+  t = v = 0;
+  EXPECT_EQ(read("5.0\n", {&t, &v}).error, scan_error::end_of_file);
+  EXPECT_EQ(t, 5.0);
+
+  // A read without targets discards one record.
+  EXPECT_EQ(read("", {}).error, scan_error::late_end_of_file);
+  EXPECT_EQ(read("header", {}).error, scan_error::late_end_of_file);
+  const auto r = read("header\nnext\n", {});
+  EXPECT_EQ(r.error, scan_error::none);
+  EXPECT_EQ(r.pos, 7u);
+
+  std::array<char, 20> a{};
+  a.fill('k');
+  EXPECT_EQ(read("'abc", {std::span<char>(a)}).error, scan_error::late_end_of_file);
+  EXPECT_EQ(text_of(a), std::string(20, 'k'));
+  EXPECT_EQ(read("abc", {std::span<char>(a)}).error, scan_error::none);
+}
+
+TEST(scan_source, end_of_file_is_final_and_cr_only_goes_before_lf) {
+  string_source src("a\rb\r\n");
+  EXPECT_EQ(src.get(), 'a');
+  EXPECT_EQ(src.get(), '\r');  // a lone CR is an ordinary character
+  EXPECT_EQ(src.get(), 'b');
+  EXPECT_EQ(src.get(), '\n');
+  EXPECT_FALSE(src.at_eof());
+  EXPECT_EQ(src.get(), char_source::eof);
+  EXPECT_TRUE(src.at_eof());
+  EXPECT_EQ(src.get(), char_source::eof);
+}
+
+struct field_outcome {
+  scan_error error;
+  std::string text;
+  std::size_t pos;
+};
+
+field_outcome field(std::string_view input) {
+  string_source src(input);
+  std::array<char, 20> a{};
+  const scan_error e = read_field(src, a);
+  return {e, text_of(a), src.pos()};
+}
+
+TEST(scan_field, first_characters_of_the_record) {
+  auto f = field("  name.csv  and then more\nnext\n");
+  EXPECT_EQ(f.error, scan_error::none);
+  EXPECT_EQ(f.text, "  name.csv  and then");  // leading and inner blanks stay
+  EXPECT_EQ(f.pos, 26u);
+  f = field("abc\nnext\n");
+  EXPECT_EQ(f.text, padded("abc"));
+  EXPECT_EQ(f.pos, 4u);
+  f = field("'q'\ta\r\n");
+  EXPECT_EQ(f.text, padded("'q'\ta"));  // apostrophes and tabs are part of the name
+  EXPECT_EQ(f.pos, 7u);
+  EXPECT_EQ(field("").error, scan_error::end_of_file);
+  EXPECT_EQ(field("abc").error, scan_error::end_of_file);
+  f = field("abcdefghijklmnopqrstuvwxyz");  // the width taken, the file ends in the discard
+  EXPECT_EQ(f.error, scan_error::none);
+  EXPECT_EQ(f.text, "abcdefghijklmnopqrst");
+}
+
+}  // namespace
