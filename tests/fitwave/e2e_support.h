@@ -52,8 +52,8 @@ inline std::string re(const std::string& pattern) {
   return "re:" + pattern;
 }
 
-// Any free-form real, including how the run renders infinities and NaNs.
-inline const std::string any_real = "[ -]\\S+";
+// Any free-form real, also an infinity or a NaN in whatever text the run gives them.
+inline const std::string any_real = " [ -]?\\S+";
 
 // Compares text line by line; every line must end in CR LF.
 inline void expect_lines(const std::string& text, const std::vector<std::string>& want,

@@ -9,7 +9,10 @@
 
 #include "fitwave/grid.h"
 #include "fitwave/preparation.h"
+#include "numeric/design.h"
 #include "numeric/fft.h"
+#include "numeric/response.h"
+#include "textio/textio.h"
 
 namespace {
 
@@ -142,6 +145,61 @@ TEST(Criteria, SmallestRatioIsStrictAndSumsAreSquared) {
   EXPECT_EQ(c.cr1, 0.8f);
   EXPECT_NEAR(static_cast<double>(c.cr3), std::sqrt(0.08 / 3.0), 1e-6);
   EXPECT_NEAR(static_cast<double>(c.cr4), 1.0, 1e-6);
+}
+
+// The loop takes the spectrum of the current wave from the previous iteration's column; the
+// order the method describes computes it afresh before every correction. Both must agree bit
+// for bit, in every column of the table, in the coefficients and in the wave.
+TEST(FittingLoop, ReusedSpectraEqualTheInterleavedOrder) {
+  textio::start_run();  // the loop reports on the console
+  constexpr std::int32_t nt = 200, nf = 256, nit = 3;
+  constexpr float ampfac = 0.5f;
+  const fitwave::grid g = fitwave::make_grid(nt, 0.02f, nf);
+  const auto cap = fitwave::capacity;
+  std::vector<float> ddy(cap), eamp(cap), resa(cap * fitwave::ncol);
+  std::vector<cplx> fds(cap), fds1(cap);
+  for (std::size_t i = 0; i < nt; ++i) {
+    ddy[i] =
+        150.0f * std::sin(0.7f * static_cast<float>(i)) * std::cos(0.05f * static_cast<float>(i));
+  }
+  for (std::size_t i = 0; i < nf; ++i) {
+    eamp[i] = numeric::envamp(static_cast<float>(i) * g.dt, 0.5f, 2.0f, 3.5f, 4.5f);
+    fds[i] = i < nt ? cplx(ddy[i], 0.0f) : cplx(0.0f, 0.0f);
+  }
+  numeric::wvfast(nf, fds, -1);
+  for (std::size_t i = 0; i < nf; ++i) fds[i] = fitwave::scale_by_dt(fds[i], g.dt);
+  const auto nom = static_cast<std::size_t>(g.nom);
+  for (std::size_t j = 2; j <= nom; ++j)
+    resa[j - 1] = numeric::tgtsa(fitwave::omega_at(static_cast<std::int32_t>(j), g.dom));
+
+  // The interleaved order, with its own copies.
+  std::vector<float> r_ddy = ddy, r_resa = resa, acc(cap), vel(cap), dis(cap);
+  std::vector<cplx> r_fds = fds, r_fds1(cap);
+  float sa = 0, sv = 0, sd = 0;
+  for (std::size_t iit = 1; iit <= nit; ++iit) {
+    r_fds[0] = r_fds1[0] = cplx(0.0f, 0.0f);
+    for (std::size_t j = 2; j <= nom; ++j) {
+      numeric::resp(0.05f, fitwave::omega_at(static_cast<std::int32_t>(j), g.dom), g.dt, nt, r_ddy,
+                    acc, vel, dis, sa, sv, sd);
+      r_fds[j - 1] = fitwave::corrected(r_fds[j - 1], r_resa[j - 1], sa);
+      r_fds1[j - 1] = r_fds[j - 1];
+    }
+    fitwave::mirror_fill(r_fds1, nf);
+    numeric::wvfast(nf, r_fds1, +1);
+    fitwave::rebuild_wave(r_fds1, g.dur, eamp, ampfac, nf, r_ddy);
+    for (std::size_t j = 2; j <= nom; ++j) {
+      numeric::resp(0.05f, fitwave::omega_at(static_cast<std::int32_t>(j), g.dom), g.dt, nt, r_ddy,
+                    acc, vel, dis, sa, sv, sd);
+      r_resa[iit * cap + j - 1] = sa;
+    }
+  }
+
+  fitwave::response_spectrum spectrum(cap);
+  fitwave::fit(g, nit, ampfac, eamp, ddy, fds, fds1, resa, spectrum);
+  EXPECT_EQ(ddy, r_ddy);
+  EXPECT_EQ(fds, r_fds);
+  EXPECT_EQ(resa, r_resa);
+  EXPECT_GT(resa[cap * nit + 1], 0.0f);
 }
 
 }  // namespace

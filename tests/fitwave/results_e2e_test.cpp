@@ -44,7 +44,9 @@ void check_table(const std::string& text, int nit, const std::string& header) {
     EXPECT_EQ(rows[i].size(), static_cast<std::size_t>(8 + 13 * values + 1)) << rows[i];
     EXPECT_TRUE(std::regex_match(rows[i], row)) << rows[i];
     const double period = std::stod(rows[i].substr(0, 8));
-    if (i > 1) EXPECT_GE(period - previous, 0.0099) << rows[i];
+    if (i > 1) {
+      EXPECT_GE(period - previous, 0.0099) << rows[i];
+    }
     previous = period;
   }
   // Shortest period 2*dt with its target 3000*0.02 + 320; longest the duration, 512/2.56.
