@@ -14,6 +14,7 @@ namespace {
 
 volatile std::sig_atomic_t reported = 0;
 volatile std::sig_atomic_t shutdown_begun = 0;
+run_end_hook end_hook = nullptr;
 
 // Straight to the descriptor: usable from a signal handler, and nothing is left in a buffer.
 void write_error_line(std::string_view text) {
@@ -98,11 +99,28 @@ void report_fatal_io(std::string_view context, std::string_view message) {
   write_error_line(t.reading ? "lately reading sequential formatted external IO"
                              : "lately writing sequential formatted external IO");
   shutdown();
+  if (end_hook != nullptr) end_hook(-1);
   abnormal_end();
 }
 
 void report_system_error(std::string_view context, int err) {
   report_fatal_io(context, std::strerror(err));
+}
+
+void set_run_end_hook(run_end_hook hook) {
+  end_hook = hook;
+}
+
+void reset_layer() {
+  for (int n = 0; n <= max_unit; ++n) {
+    unit& u = unit_at(n);
+    if (u.connected && !u.console) ::close(u.fd);
+    u = unit{};
+  }
+  connect_console_units();
+  transfer() = transfer_state{};
+  reported = 0;
+  shutdown_begun = 0;
 }
 
 }  // namespace textio::detail
@@ -124,6 +142,7 @@ void start_run() {
 
 void stop_run(int status) {
   detail::shutdown();
+  if (detail::end_hook != nullptr) detail::end_hook(status);
   std::exit(status);
 }
 

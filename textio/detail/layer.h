@@ -71,4 +71,12 @@ void send_record(int n, std::string& record);
 [[noreturn]] void report_system_error(std::string_view context, int err);
 void shutdown();
 
+// For fuzz targets only: with a hook set, the end of a run (a fatal report after its shutdown,
+// or stop_run) calls it with the exit status (-1 for the abnormal end) instead of ending the
+// process; the hook must leave by throwing. reset_layer then forgets every connection, the
+// report and the shutdown, as at the start of a new run.
+using run_end_hook = void (*)(int status);
+void set_run_end_hook(run_end_hook hook);
+void reset_layer();
+
 }  // namespace textio::detail
