@@ -1,20 +1,42 @@
 #include "fitwave/spectrum.h"
 
+#include <atomic>
+
 #include "fitwave/grid.h"
 #include "numeric/response.h"
 
 namespace fitwave {
+namespace {
 
-response_spectrum::response_spectrum(std::size_t size) : acc_(size), vel_(size), dis_(size) {}
+// Constant-initialised, so that a switch flipped before main cannot be reset afterwards.
+std::atomic<bool> reference_spectrum{false};
+
+}  // namespace
+
+void use_reference_spectrum(bool on) {
+  reference_spectrum.store(on);
+}
+
+response_spectrum::response_spectrum(std::size_t size)
+    : omega_(size), acc_(size), vel_(size), dis_(size) {}
 
 void response_spectrum::compute(std::span<const float> ddy, std::int32_t nt, float dt, float dom,
                                 std::int32_t nom, std::span<float> sa) {
-  float sv = 0.0f;
-  float sd = 0.0f;
-  for (std::int32_t j = 2; j <= nom; ++j) {
-    numeric::resp(h, omega_at(j, dom), dt, nt, ddy, acc_, vel_, dis_,
-                  sa[static_cast<std::size_t>(j - 1)], sv, sd);
+  if (reference_spectrum.load()) {
+    float sv = 0.0f;
+    float sd = 0.0f;
+    for (std::int32_t j = 2; j <= nom; ++j) {
+      numeric::resp(h, omega_at(j, dom), dt, nt, ddy, acc_, vel_, dis_,
+                    sa[static_cast<std::size_t>(j - 1)], sv, sd);
+    }
+    return;
   }
+  if (nom < 2) return;
+  // Grid point j goes to element j-1 of both lists.
+  for (std::int32_t j = 2; j <= nom; ++j)
+    omega_[static_cast<std::size_t>(j - 1)] = omega_at(j, dom);
+  const auto n = static_cast<std::size_t>(nom - 1);
+  engine_.spectrum(h, dt, nt, ddy, std::span<const float>(omega_).subspan(1, n), sa.subspan(1, n));
 }
 
 }  // namespace fitwave

@@ -6,9 +6,16 @@
 #include <span>
 #include <vector>
 
+#include "numeric/spectrum.h"
+
 namespace fitwave {
 
-// Owns the response histories of the oscillator; construct it once, at the start of a run.
+// Selects, for every response_spectrum, the scalar oscillator loop (true) instead of the
+// batched engine (false, the default). Both give the same values bit for bit; tests compare them.
+void use_reference_spectrum(bool on);
+
+// Owns the frequency list, the oscillator histories of the scalar loop and the threads of the
+// batched engine; construct it once, at the start of a run.
 class response_spectrum {
  public:
   explicit response_spectrum(std::size_t size);
@@ -23,7 +30,8 @@ class response_spectrum {
                std::span<float> sa);
 
  private:
-  std::vector<float> acc_, vel_, dis_;
+  std::vector<float> omega_, acc_, vel_, dis_;
+  numeric::spectrum_engine engine_;
 };
 
 }  // namespace fitwave
