@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <complex>
+#include <cstddef>
 #include <cstdint>
 #include <numbers>
 #include <vector>
@@ -13,8 +14,8 @@
 
 namespace reference {
 
-inline constexpr int n = 8192;
-inline constexpr int nom = n / 2;
+inline constexpr std::size_t n = 8192;
+inline constexpr std::size_t nom = n / 2;
 inline constexpr long double dur = 81.92L;
 inline constexpr long double pi = std::numbers::pi_v<long double>;
 
@@ -26,25 +27,28 @@ inline long double target(long double T) {
 }
 
 // Fourier amplitude of frequency point k = 1..nom (gal*s): Sa(T)*T/pi^2 at T = dur/k.
-inline long double psv(int k) {
-  const long double T = dur / k;
+inline long double psv(std::size_t k) {
+  const long double T = dur / static_cast<long double>(k);
   return target(T) * T / (pi * pi);
 }
 
 // Phases 2*pi*u of points 1..nom, one draw per point in ascending order; element 0 unused.
 inline std::vector<long double> phases(std::int32_t seed) {
   std::vector<long double> ran(nom + 1, 0.0L);
-  for (int k = 1; k <= nom; ++k) ran[k] = 2.0L * pi * seedwave::ran0(seed);
+  for (std::size_t k = 1; k <= nom; ++k) {
+    ran[k] = 2.0L * pi * static_cast<long double>(seedwave::ran0(seed));
+  }
   return ran;
 }
 
-// cos and sin of 2*pi*m/n for m = 0..n-1: every angle k*2*pi*p/n is one of these.
+// cos and sin of 2*pi*m/n for m = 0..n-1: every angle 2*pi*k*p/n is one of these.
 struct twiddles {
   std::vector<long double> c, s;
   twiddles() : c(n), s(n) {
-    for (int m = 0; m < n; ++m) {
-      c[m] = std::cos(2.0L * pi * m / n);
-      s[m] = std::sin(2.0L * pi * m / n);
+    for (std::size_t m = 0; m < n; ++m) {
+      const long double angle = 2.0L * pi * static_cast<long double>(m) / n;
+      c[m] = std::cos(angle);
+      s[m] = std::sin(angle);
     }
   }
 };
@@ -53,11 +57,11 @@ struct twiddles {
 inline std::vector<std::complex<long double>> dft(const std::vector<double>& x) {
   static const twiddles w;
   std::vector<std::complex<long double>> X(nom + 1);
-  for (int k = 0; k <= nom; ++k) {
+  for (std::size_t k = 0; k <= nom; ++k) {
     long double re = 0.0L, im = 0.0L;
-    for (int p = 0, m = 0; p < n; ++p, m = (m + k) % n) {
-      re += x[p] * w.c[m];
-      im -= x[p] * w.s[m];
+    for (std::size_t p = 0, m = 0; p < n; ++p, m = (m + k) % n) {
+      re += static_cast<long double>(x[p]) * w.c[m];
+      im -= static_cast<long double>(x[p]) * w.s[m];
     }
     X[k] = {re, im};
   }
@@ -70,15 +74,15 @@ inline std::vector<long double> wave(std::int32_t seed) {
   static const twiddles w;
   const std::vector<long double> ran = phases(seed);
   std::vector<long double> a(n, 0.0L);
-  for (int k = 1; k < nom; ++k) {
+  for (std::size_t k = 1; k < nom; ++k) {
     const long double cr = psv(k) * std::cos(ran[k]);
     const long double ci = psv(k) * std::sin(ran[k]);
-    for (int p = 0, m = 0; p < n; ++p, m = (m + k) % n) {
+    for (std::size_t p = 0, m = 0; p < n; ++p, m = (m + k) % n) {
       a[p] += 2.0L * (cr * w.c[m] - ci * w.s[m]);
     }
   }
   const long double nyquist = psv(nom) * std::cos(ran[nom]);
-  for (int p = 0; p < n; ++p) a[p] = (a[p] + (p % 2 == 0 ? nyquist : -nyquist)) / dur;
+  for (std::size_t p = 0; p < n; ++p) a[p] = (a[p] + (p % 2 == 0 ? nyquist : -nyquist)) / dur;
   return a;
 }
 

@@ -16,11 +16,13 @@ namespace {
 using cplx = std::complex<double>;
 constexpr double pi = std::numbers::pi;
 constexpr std::int32_t mask = 123459876;
+constexpr std::size_t nt = reference::n;
+constexpr std::size_t nom = reference::nom;
 
 TEST(SeedSpectrum, AmplitudesFollowTheDesignSpectrumAtHandPoints) {
   // Sa*T/pi^2 by hand: T = 81.92/k; 512/T on the falling branch, 800 flat, 320 + 3000*T below.
   struct row {
-    int k;
+    std::size_t k;
     double psv;
   };
   const row rows[] = {
@@ -32,46 +34,43 @@ TEST(SeedSpectrum, AmplitudesFollowTheDesignSpectrumAtHandPoints) {
       {4096, 380.0 * 0.02 / (pi * pi)},            // T = 0.02 s (Nyquist), Sa = 380 gal
   };
   std::int32_t idum = 1;
-  std::vector<cplx> fx(seedwave::nt);
+  std::vector<cplx> fx(nt);
   seedwave::random_phase_spectrum(idum, fx);
   for (const row& r : rows) {
-    EXPECT_NEAR(std::abs(fx[static_cast<std::size_t>(r.k)]), r.psv, 1e-12 * r.psv) << "k=" << r.k;
+    EXPECT_NEAR(std::abs(fx[r.k]), r.psv, 1e-12 * r.psv) << "k=" << r.k;
   }
 }
 
 TEST(SeedSpectrum, OneDrawPerPointGivesEachPhaseAndTheConjugateMirror) {
   std::int32_t idum = 1;
-  std::vector<cplx> fx(seedwave::nt);
+  std::vector<cplx> fx(nt);
   seedwave::random_phase_spectrum(idum, fx);
 
   const std::vector<long double> ran = reference::phases(1);
   std::int32_t after = 1;
-  for (int k = 1; k <= reference::nom; ++k) seedwave::ran0(after);
+  for (std::size_t k = 1; k <= nom; ++k) seedwave::ran0(after);
   EXPECT_EQ(idum, after) << "the generator must advance by exactly one draw per point";
   EXPECT_EQ(fx[0], cplx(0.0, 0.0));
-  for (int k = 1; k <= reference::nom; ++k) {
-    const auto uk = static_cast<std::size_t>(k);
+  for (std::size_t k = 1; k <= nom; ++k) {
     const double amp = static_cast<double>(reference::psv(k));
-    const double ph = static_cast<double>(ran[uk]);
-    EXPECT_NEAR(fx[uk].real(), amp * std::cos(ph), 1e-12 * amp) << "k=" << k;
-    EXPECT_NEAR(fx[uk].imag(), amp * std::sin(ph), 1e-12 * amp) << "k=" << k;
-    if (k < reference::nom) {
-      EXPECT_EQ(fx[seedwave::nt - uk], std::conj(fx[uk])) << "k=" << k;
+    const double ph = static_cast<double>(ran[k]);
+    EXPECT_NEAR(fx[k].real(), amp * std::cos(ph), 1e-12 * amp) << "k=" << k;
+    EXPECT_NEAR(fx[k].imag(), amp * std::sin(ph), 1e-12 * amp) << "k=" << k;
+    if (k < nom) {
+      EXPECT_EQ(fx[nt - k], std::conj(fx[k])) << "k=" << k;
     }
   }
 }
 
 TEST(SeedSpectrum, TheMaskSeedGivesZeroPhasesEverywhere) {
   std::int32_t idum = mask;
-  std::vector<cplx> fx(seedwave::nt);
+  std::vector<cplx> fx(nt);
   seedwave::random_phase_spectrum(idum, fx);
   EXPECT_EQ(idum, mask);
-  for (int k = 1; k < seedwave::nt; ++k) {
-    const auto uk = static_cast<std::size_t>(k);
-    const int kk = k <= reference::nom ? k : seedwave::nt - k;
-    const double amp = static_cast<double>(reference::psv(kk));
-    EXPECT_EQ(fx[uk].imag(), 0.0) << "k=" << k;
-    EXPECT_NEAR(fx[uk].real(), amp, 1e-12 * amp) << "k=" << k;
+  for (std::size_t k = 1; k < nt; ++k) {
+    const double amp = static_cast<double>(reference::psv(k <= nom ? k : nt - k));
+    EXPECT_EQ(fx[k].imag(), 0.0) << "k=" << k;
+    EXPECT_NEAR(fx[k].real(), amp, 1e-12 * amp) << "k=" << k;
   }
 }
 
@@ -80,7 +79,7 @@ TEST(SeedWave, DirectDftRecoversTheSpectrumAtEveryPoint) {
   std::vector<cplx> fx(seedwave::capacity);
   std::vector<double> acc(seedwave::capacity);
   seedwave::seed_wave(idum, fx, acc);
-  acc.resize(seedwave::nt);
+  acc.resize(nt);
 
   const std::vector<std::complex<long double>> X = reference::dft(acc);
   const std::vector<long double> ran = reference::phases(1);
@@ -90,14 +89,14 @@ TEST(SeedWave, DirectDftRecoversTheSpectrumAtEveryPoint) {
   // on amplitudes of up to 52 gal*s.
   EXPECT_LT(std::abs(X[0] * dt), 1e-9L) << "the wave has a mean";
   long double worst = 0.0L;
-  for (int k = 1; k < reference::nom; ++k) {
+  for (std::size_t k = 1; k < nom; ++k) {
     const std::complex<long double> expect = std::polar(reference::psv(k), ran[k]);
     worst = std::max(worst, std::abs(X[k] * dt - expect));
   }
   EXPECT_LT(worst, 1e-6L);
   // The real part drops the sine of the Nyquist point.
-  const long double nyquist = reference::psv(reference::nom) * std::cos(ran[reference::nom]);
-  EXPECT_LT(std::abs(X[reference::nom] * dt - nyquist), 1e-6L);
+  const long double nyquist = reference::psv(nom) * std::cos(ran[nom]);
+  EXPECT_LT(std::abs(X[nom] * dt - nyquist), 1e-6L);
 }
 
 }  // namespace
