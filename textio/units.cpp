@@ -135,6 +135,8 @@ unit& unit_at(int n) {
 
 void connect_console_units() {
   connect_consoles(table());
+  // Built now, before the shutdown is registered at exit, so it outlives the shutdown.
+  transfer();
 }
 
 transfer_state& transfer() {
