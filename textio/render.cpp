@@ -43,8 +43,9 @@ std::string format_magnitude(const char* fmt, int precision, double v) {
 
 void append_free_real(std::string& out, double v) {
   out += ' ';
+  // NaN keeps the sign place, like every other real: "  NaN".
   if (std::isnan(v)) {
-    out += "NaN";
+    out += " NaN";
     return;
   }
   if (std::isinf(v)) {

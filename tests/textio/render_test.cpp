@@ -63,7 +63,7 @@ TEST(free_real, nine_significant_digits_of_the_value_held) {
 }
 
 TEST(free_real, non_finite_values) {
-  EXPECT_EQ(free_real(nan), " NaN");
+  EXPECT_EQ(free_real(nan), "  NaN");
   EXPECT_EQ(free_real(inf), "  Infinity");
   EXPECT_EQ(free_real(-inf), " -Infinity");
 }
