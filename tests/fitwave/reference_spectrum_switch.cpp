@@ -1,0 +1,12 @@
+// Linked with fitwave's own main routine into fitwave_reference: the same program, with every
+// response spectrum taken from the scalar oscillator loop. Set before main runs.
+#include "fitwave/spectrum.h"
+
+namespace {
+
+const bool reference_selected = [] {
+  fitwave::use_reference_spectrum(true);
+  return true;
+}();
+
+}  // namespace
