@@ -41,7 +41,8 @@ spectra_facts=$(awk '
   { sub(/\r$/, "") }
   NR == 1 {
     if ($0 !~ /^period\(sec\),kokuji1461(,Iteration No\.[ 0-9][ 0-9][0-9])*,Iteration No\.$/) {
-      print "the first line does not read \"period(sec),kokuji1461,Iteration No. ...\""; bad = 1; exit 1
+      print "the first line does not read \"period(sec),kokuji1461,Iteration No. ...\""
+      bad = 1; exit 1
     }
     nit = gsub(/,Iteration No\./, "&") - 1
     split($0, head, ",")
@@ -52,7 +53,6 @@ spectra_facts=$(awk '
     next
   }
   {
-    $0 = $0
     if (NF != nit + 3 || $NF != "") {
       print "line " NR " has " NF " fields, not the " nit + 3 " of its header"; bad = 1; exit 1
     }
@@ -78,7 +78,6 @@ wave_peak() { # file header fields trailing_comma
       next
     }
     {
-      $0 = $0
       if (NF != nf || (comma && $NF != "")) {
         print "line " NR " has " NF " fields, not " nf; bad = 1; exit 1
       }
