@@ -28,9 +28,7 @@ TEST(Correction, MultipliesByTheTargetThenDividesByTheResponse) {
 }
 
 TEST(Shaping, EnvelopeToThePowerAmpfac) {
-  EXPECT_EQ(fitwave::default_ampfac(10), 0.1f);
-  EXPECT_EQ(fitwave::default_ampfac(3), 0.333333343f);
-  EXPECT_TRUE(std::isinf(fitwave::default_ampfac(0)));
+  EXPECT_TRUE(std::isinf(fitwave::default_ampfac(0)));  // 1/nit, 1/0 included
   for (float e : {0.0f, 0.0625f, 0.099999994f, 1.0f}) {
     EXPECT_EQ(fitwave::shaping(e, 0.0f), 1.0f) << e;  // no shaping, even where eamp = 0
     EXPECT_EQ(fitwave::shaping(e, 1.0f), e) << e;     // the envelope itself
