@@ -31,16 +31,18 @@ class spectrum_engine {
   // threads <= 0: one per hardware thread (at least 1). threads counts the calling thread, which
   // takes its share of the work, so threads == 1 starts no thread at all.
   explicit spectrum_engine(int threads = 0);
-  spectrum_engine(int threads, simd_path path);  // path must be available
+  // Forces a path; one this processor cannot run falls back to the widest narrower one (path()).
+  spectrum_engine(int threads, simd_path path);
   ~spectrum_engine();
   spectrum_engine(const spectrum_engine&) = delete;
   spectrum_engine& operator=(const spectrum_engine&) = delete;
 
-  // ddy needs max(nn, 1) elements when nn >= 2 and may be empty otherwise (all peaks are then 0);
+  // ddy needs nn elements when nn >= 2 and may be empty otherwise (all peaks are then 0);
   // sa needs w.size() elements. h, w and dt as for resp.
   void spectrum(float h, float dt, int nn, std::span<const float> ddy, std::span<const float> w,
                 std::span<float> sa);
 
+  // Threads that work, the caller included: fewer than asked when the system refused some.
   int threads() const { return static_cast<int>(workers_.size()) + 1; }
   simd_path path() const { return path_; }
 
