@@ -6,7 +6,9 @@ namespace numeric {
 namespace {
 
 // The transcendental functions run in double on the widened float; the result is stored as float.
-float to_single(double x) { return static_cast<float>(x); }
+float to_single(double x) {
+  return static_cast<float>(x);
+}
 
 }  // namespace
 

@@ -10,10 +10,10 @@
 namespace testsupport {
 
 struct run_result {
-  std::string out;   // standard output
-  std::string err;   // standard error
-  int status = -1;   // exit status when the program exited normally, else -1
-  int signal = 0;    // terminating signal when it did not
+  std::string out;  // standard output
+  std::string err;  // standard error
+  int status = -1;  // exit status when the program exited normally, else -1
+  int signal = 0;   // terminating signal when it did not
 };
 
 // Runs program in directory cwd with input on standard input and no arguments. When
