@@ -1,0 +1,137 @@
+// The interrupt key and a termination request, at a prompt, in the middle of the fitting loop
+// and while a result file is being written. Each prints its word on standard error and ends
+// with status 1; a file completed before stays complete, a file being written keeps whole
+// records only and nothing of its old contents after them.
+#include "matrix.h"
+
+namespace e2e {
+namespace {
+
+const std::string interrupt = "Interrupt\r\n";
+const std::string killed = "Killed\r\n";
+
+void expect_status_1(const watched_result& r, int sig) {
+  EXPECT_TRUE(r.signalled);
+  EXPECT_FALSE(r.hung);
+  EXPECT_EQ(r.err, sig == SIGINT ? interrupt : killed);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.signal, 0);
+}
+
+TEST(signals, at_a_prompt) {
+  const struct {
+    const char* what;
+    const std::filesystem::path* program;
+    std::string answers;
+    lines shown;
+    int sig;
+  } rows[] = {
+      {"fitwave, input name", &fitwave, "", fit::name, SIGINT},
+      {"fitwave, iterations", &fitwave, "w.csv\n", fit::name + fit::nit, SIGTERM},
+      {"fitwave, exponent", &fitwave, "w.csv\n2\n0\n1\n", fit::dialogue() + fit::new_ampfac,
+       SIGINT},
+      {"seedwave, seed", &seedwave, "", seed::number, SIGTERM},
+      {"seedwave, corner times", &seedwave, "7\n1\n",
+       seed::number + seed::grid + seed::corners + seed::new_corners, SIGINT},
+      {"seedwave, output name", &seedwave, "7\n0\n", seed::dialogue(), SIGTERM},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    scratch_dir dir;
+    const std::string shown = joined(row.shown);
+    const watched_result r =
+        run_watched(*row.program, dir.path(), row.answers, on_stdout(shown, row.sig));
+    EXPECT_EQ(r.out, shown);
+    expect_status_1(r, row.sig);
+    EXPECT_TRUE(names_in(dir.path()).empty());
+  }
+}
+
+// Ten iterations over 32768 samples: the signal comes once the first is reported. No result
+// file has been opened yet, so none appears, although the answers name both.
+TEST(signals, in_the_middle_of_the_fitting_loop) {
+  scratch_dir dir;
+  write_file(dir / "w.csv", long_wave(32768));
+  for (int sig : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(sig);
+    const watched_result r = run_watched(fitwave, dir.path(), "w.csv\n10\n0\n0\nsp.csv\nfit.csv\n",
+                                         on_stdout("  Iteration Number = 1\r\n", sig));
+    EXPECT_TRUE(r.out.starts_with(joined(fit::dialogue("  0.100000001"))));
+    EXPECT_LT(count_of(r.out, "Iteration Number"), 10);
+    expect_status_1(r, sig);
+    EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"w.csv"});
+  }
+}
+
+// At the second name the table is complete and closed; the file under the second name has
+// not been opened and keeps its old contents.
+TEST(signals, at_the_second_file_name_the_table_is_complete) {
+  scratch_dir dir;
+  write_file(dir / "w.csv", four_samples);
+  write_file(dir / "fit.csv", "old\r\n");
+  const watched_result r = run_watched(fitwave, dir.path(), "w.csv\n1\n0\n0\nsp.csv\n",
+                                       on_stdout(joined(fit::table_name + fit::wave_name), SIGINT));
+  expect_status_1(r, SIGINT);
+  const lines table = records(read_file(dir / "sp.csv"));
+  ASSERT_EQ(table.size(), 3u);
+  EXPECT_EQ(table[0], "period(sec),kokuji1461,Iteration No.  1,Iteration No.");
+  EXPECT_TRUE(std::regex_match(table[2], std::regex("  0\\.0400,  0\\.4400E\\+03," + e124 + ",")));
+  EXPECT_EQ(read_file(dir / "fit.csv"), "old\r\n");
+}
+
+// A file written over a longer old one, signalled once its first block has reached the disk:
+// it holds its header and whole rows in order, and nothing of the old contents after them.
+void expect_whole_rows(const std::string& text, const std::string& header, std::size_t width,
+                       std::size_t most, const std::regex& row) {
+  const lines recs = records(text);
+  ASSERT_GE(recs.size(), 2u);
+  EXPECT_EQ(recs[0], header);
+  EXPECT_LE(recs.size() - 1, most);
+  EXPECT_EQ(text.size(), header.size() + 2 + (recs.size() - 1) * (width + 2));
+  for (std::size_t i = 1; i < recs.size(); ++i) {
+    ASSERT_TRUE(std::regex_match(recs[i], row)) << "record " << i + 1 << ": " << recs[i];
+  }
+}
+
+std::string old_contents() {
+  std::string old;
+  for (int i = 0; i < 100000; ++i) old += "old contents of a longer file\r\n";
+  return old;
+}
+
+TEST(signals, while_the_fitted_wave_is_written) {
+  for (int sig : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(sig);
+    scratch_dir dir;
+    write_file(dir / "w.csv", long_wave(32768));
+    write_file(dir / "fit.csv", old_contents());
+    const std::string header = " time(sec),Acc(gal),eamp,eamp*ampfac";
+    const watched_result r = run_watched(fitwave, dir.path(), "w.csv\n1\n0\n0\nsp.csv\nfit.csv\n",
+                                         on_file(dir / "fit.csv", header, sig));
+    expect_status_1(r, sig);
+    expect_whole_rows(read_file(dir / "fit.csv"), header, 48, 32768,
+                      std::regex("[ 0-9]{2}[0-9]\\.[0-9]{4}(," + e124 + "){3},"));
+  }
+}
+
+TEST(signals, while_the_seed_file_is_written) {
+  for (int sig : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(sig);
+    scratch_dir dir;
+    write_file(dir / "seed.csv", old_contents());
+    const std::string header = " time(sec),seed-Acc(gal)";
+    const watched_result r = run_watched(seedwave, dir.path(), "7\n0\nseed.csv\n",
+                                         on_file(dir / "seed.csv", header, sig));
+    // The rows after the first block take a few milliseconds: the run may finish first.
+    if (r.status == 0 && r.err.empty()) {
+      EXPECT_EQ(records(read_file(dir / "seed.csv")).size(), 8193u);
+      continue;
+    }
+    expect_status_1(r, sig);
+    expect_whole_rows(read_file(dir / "seed.csv"), header, 21, 8192,
+                      std::regex("[ 0-9]{4}[0-9]\\.[0-9]{2}," + e124));
+  }
+}
+
+}  // namespace
+}  // namespace e2e
