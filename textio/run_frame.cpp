@@ -15,6 +15,9 @@ namespace {
 volatile std::sig_atomic_t reported = 0;
 volatile std::sig_atomic_t shutdown_begun = 0;
 run_end_hook end_hook = nullptr;
+volatile std::sig_atomic_t busy = 0;         // depth of signal_guard
+volatile std::sig_atomic_t held_signal = 0;  // an interrupt or termination held back
+volatile std::sig_atomic_t waiting = 0;      // inside input_wait
 
 // Straight to the descriptor: usable from a signal handler, and nothing is left in a buffer.
 void write_error_line(std::string_view text) {
@@ -46,14 +49,31 @@ extern "C" void on_abort(int) {
   abnormal_end();
 }
 
-extern "C" void on_interrupt(int) {
-  write_error_line("Interrupt");
+// The end of a run by the interrupt key or a termination request; the shutdown runs at exit.
+[[noreturn]] void end_by_signal(int sig) {
+  // No second one may start another exit meanwhile.
+  sigset_t both;
+  sigemptyset(&both);
+  sigaddset(&both, SIGINT);
+  sigaddset(&both, SIGTERM);
+  sigprocmask(SIG_BLOCK, &both, nullptr);
+  // Texts without allocation: the signal may have come from outside the layer.
+  static constexpr char interrupt[] = "Interrupt\r\n", killed[] = "Killed\r\n";
+  const std::string_view text = sig == SIGINT ? interrupt : killed;
+  [[maybe_unused]] const ssize_t n = ::write(2, text.data(), text.size());
   std::exit(1);
 }
 
-extern "C" void on_termination(int) {
-  write_error_line("Killed");
-  std::exit(1);
+void act_on_held_signal() {
+  if (held_signal != 0) end_by_signal(held_signal);
+}
+
+extern "C" void on_interrupt_or_termination(int sig) {
+  if (busy != 0 && waiting == 0) {
+    held_signal = sig;
+    return;
+  }
+  end_by_signal(sig);
 }
 
 void install(int sig, void (*handler)(int)) {
@@ -72,7 +92,28 @@ extern "C" void shutdown_at_exit() {
 void shutdown() {
   if (shutdown_begun) return;
   shutdown_begun = 1;
+  // Not a signal_guard: a signal held back here has nothing left to do, the run is ending.
+  busy = busy + 1;
   for (int n = 0; n <= max_unit; ++n) close_unit(n);
+  busy = busy - 1;
+}
+
+signal_guard::signal_guard() {
+  busy = busy + 1;
+}
+
+signal_guard::~signal_guard() {
+  busy = busy - 1;
+  if (busy == 0) act_on_held_signal();
+}
+
+input_wait::input_wait() {
+  waiting = 1;
+  act_on_held_signal();
+}
+
+input_wait::~input_wait() {
+  waiting = 0;
 }
 
 void report_fatal_io(std::string_view context, std::string_view message) {
@@ -121,6 +162,9 @@ void reset_layer() {
   transfer() = transfer_state{};
   reported = 0;
   shutdown_begun = 0;
+  busy = 0;
+  held_signal = 0;
+  waiting = 0;
 }
 
 }  // namespace textio::detail
@@ -134,14 +178,15 @@ void start_run() {
   struct sigaction old {};
   // An interrupt that the caller had ignored stays ignored.
   if (sigaction(SIGINT, nullptr, &old) != 0 || old.sa_handler != SIG_IGN)
-    install(SIGINT, on_interrupt);
-  install(SIGTERM, on_termination);
+    install(SIGINT, on_interrupt_or_termination);
+  install(SIGTERM, on_interrupt_or_termination);
   connect_console_units();
   std::atexit(shutdown_at_exit);
 }
 
 void stop_run(int status) {
   detail::shutdown();
+  detail::act_on_held_signal();
   if (detail::end_hook != nullptr) detail::end_hook(status);
   std::exit(status);
 }

@@ -67,6 +67,7 @@ void write_free_record(int n, std::initializer_list<item> items) {
 }
 
 void write_free_record(int n, std::span<const item> items) {
+  const detail::signal_guard guard;
   try {
     begin(n, false, "list io");
     check_unit(n, "list output start");
@@ -84,6 +85,7 @@ void write_pattern_record(int n, std::string_view pattern, std::initializer_list
 }
 
 void write_pattern_record(int n, std::string_view pattern, std::span<const value> values) {
+  const detail::signal_guard guard;
   try {
     begin(n, false, pattern);
     check_unit(n, "write start");
@@ -113,6 +115,7 @@ bool read_free_record(int n, std::initializer_list<target> targets, bool end_han
 }
 
 bool read_free_record(int n, std::span<const target> targets, bool end_handling) {
+  const detail::signal_guard guard;
   try {
     begin(n, true, "list io");
     check_unit(n, "read start");
@@ -140,6 +143,7 @@ bool read_free_record(int n, std::span<const target> targets, bool end_handling)
 }
 
 void read_text_field(int n, std::span<char> text) {
+  const detail::signal_guard guard;
   try {
     begin(n, true, "(A" + std::to_string(text.size()) + ")");
     check_unit(n, "read start");

@@ -110,8 +110,11 @@ bool unit_source::fill() {
   if (pos_ < len_) return true;
   if (raw_eof_) return false;
   ssize_t n;
-  do n = ::read(fd_, buf_.data(), buf_.size());
-  while (n < 0 && errno == EINTR);
+  {
+    const input_wait wait;
+    do n = ::read(fd_, buf_.data(), buf_.size());
+    while (n < 0 && errno == EINTR);
+  }
   if (n <= 0) {
     if (n < 0) error_ = errno;
     raw_eof_ = true;
@@ -175,6 +178,7 @@ namespace textio {
 using detail::unit;
 
 void open_text_file(int n, std::string_view name) {
+  const detail::signal_guard guard;
   detail::transfer().unit = n;
   if (n < 0 || n > detail::max_unit) detail::report_fatal_io("open", "illegal unit number");
   detail::close_unit(n);
@@ -206,6 +210,7 @@ void open_text_file(int n, std::string_view name) {
 }
 
 void close_text_file(int n) {
+  const detail::signal_guard guard;
   if (n < 0 || n > detail::max_unit) return;
   detail::close_unit(n);
 }

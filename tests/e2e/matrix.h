@@ -9,7 +9,6 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -119,8 +118,36 @@ inline lines records(const std::string& text) {
   return r;
 }
 
-// An E12.4 field of a finite value.
-inline const std::string e124 = " ( |-)0\\.[0-9]{4}E[-+][0-9]{2}";
+// Plain checks of field shapes (std::regex trips false warnings of GCC 12 under sanitizers).
+inline bool is_digits(std::string_view s) {
+  return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// An E12.4 field of a finite value: a blank, the sign place, "0.", four digits, "E" and a signed
+// two-digit exponent.
+inline bool is_e124(std::string_view f) {
+  return f.size() == 12 && f[0] == ' ' && (f[1] == ' ' || f[1] == '-') && f.substr(2, 2) == "0." &&
+         is_digits(f.substr(4, 4)) && f[8] == 'E' && (f[9] == '+' || f[9] == '-') &&
+         is_digits(f.substr(10, 2));
+}
+
+// An Fw.d field of a value from 0 up: blanks, digits, the point and d decimals.
+inline bool is_f(std::string_view f, std::size_t w, std::size_t d) {
+  const std::size_t first = f.find_first_not_of(' ');
+  return f.size() == w && first != std::string_view::npos && first + d + 2 <= w &&
+         is_digits(f.substr(first, w - d - 1 - first)) && f[w - d - 1] == '.' &&
+         is_digits(f.substr(w - d));
+}
+
+// A record of an F field, then n E12.4 fields each after a comma, and a final comma if asked.
+inline bool is_row(std::string_view r, std::size_t w, std::size_t d, std::size_t n,
+                   bool final_comma) {
+  if (r.size() != w + 13 * n + (final_comma ? 1 : 0) || !is_f(r.substr(0, w), w, d)) return false;
+  for (std::size_t k = 0; k < n; ++k) {
+    if (r[w + 13 * k] != ',' || !is_e124(r.substr(w + 13 * k + 1, 12))) return false;
+  }
+  return !final_comma || r.back() == ',';
+}
 
 inline int count_of(const std::string& text, const std::string& what) {
   int n = 0;

@@ -89,11 +89,13 @@ watched_result run_watched(const std::filesystem::path& program, const std::file
       }
     }
     if (w.sig != 0 && !r.signalled) {
-      const bool now = !w.stdout_text.empty() ? r.out.find(w.stdout_text) != std::string::npos
-                                              : file_begins_with(w.file, w.file_prefix);
+      const bool now = w.ready                  ? w.ready()
+                       : !w.stdout_text.empty() ? r.out.find(w.stdout_text) != std::string::npos
+                                                : file_begins_with(w.file, w.file_prefix);
       if (now) {
         kill(pid, w.sig);
         r.signalled = true;
+        if (w.after) w.after();
       }
     }
     if (std::chrono::steady_clock::now() > deadline) {

@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,9 @@ struct watch {
   std::string stdout_text;     // signal once standard output contains this text
   std::filesystem::path file;  // or once this file begins with file_prefix
   std::string file_prefix;
-  int sig = 0;  // 0: no signal; the answers are sent and the input closed
+  std::function<bool()> ready;  // or once this says so
+  std::function<void()> after;  // called just after the signal is sent
+  int sig = 0;                  // 0: no signal; the answers are sent and the input closed
   // Run as an ordinary user when the tests run as the superuser, whom file permissions do not
   // bind; the working directory must then be open to everyone.
   bool unprivileged = false;

@@ -132,7 +132,7 @@ TEST(wave_file, overflowing_value_becomes_infinity_and_the_run_goes_on) {
   ASSERT_EQ(table.size(), 3u);
   // The target column stays finite; the computed one is not.
   EXPECT_TRUE(table[1].starts_with("  0.0200,  0.3800E+03,"));
-  EXPECT_FALSE(std::regex_match(table[1], std::regex(".*," + e124 + ",")));
+  EXPECT_FALSE(is_e124(table[1].substr(22, 12)));
 }
 
 TEST(wave_file, directory_as_input_ends_with_the_system_error) {

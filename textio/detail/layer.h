@@ -71,6 +71,26 @@ void send_record(int n, std::string& record);
 [[noreturn]] void report_system_error(std::string_view context, int err);
 void shutdown();
 
+// Holds back the interrupt and the termination request while the layer is busy, so that the
+// shutdown they run finds every file at the end of a whole record, each record written once,
+// and no allocation half done. A signal held back acts when the outermost guard ends.
+class signal_guard {
+ public:
+  signal_guard();
+  ~signal_guard();
+  signal_guard(const signal_guard&) = delete;
+  signal_guard& operator=(const signal_guard&) = delete;
+};
+// Around a read that may wait for input (the console): a signal held back acts at its start,
+// and one that comes while it waits acts at once.
+class input_wait {
+ public:
+  input_wait();
+  ~input_wait();
+  input_wait(const input_wait&) = delete;
+  input_wait& operator=(const input_wait&) = delete;
+};
+
 // For fuzz targets only: with a hook set, the end of a run (a fatal report after its shutdown,
 // or stop_run) calls it with the exit status (-1 for the abnormal end) instead of ending the
 // process; the hook must leave by throwing. reset_layer then forgets every connection, the
