@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test (warnings are errors), then the whole suite again under
+# Sets up, checks the layout, builds and runs every test (warnings are errors), then the whole suite again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for a bounded time.
 #   FUZZ_SECONDS=60   seconds per fuzz target (0 skips the fuzz stage)
 #   SANITIZE=1        0 skips the sanitizer stage
@@ -8,6 +8,9 @@ cd "$(dirname "$0")"
 tools/setup.sh
 jobs=$(nproc)
 fuzz_seconds=${FUZZ_SECONDS:-60}
+
+echo "== layout (clang-format)"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 
 echo "== normal build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DGM_WERROR=ON

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests and the plots need, where it is missing (Debian).
 set -euo pipefail
-packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+packages=(cmake g++ make git clang-format libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
           gnuplot-nox)
 missing=()
 for p in "${packages[@]}"; do
