@@ -18,7 +18,8 @@ struct run_result {
 
 // Runs program in directory cwd with input on standard input and no arguments. When
 // signal_after_ms > 0, sends signal sig to the program that many milliseconds after it starts
-// (the input pipe stays open until then, so the program waits at its prompt).
+// (the input pipe stays open until then, so the program waits at its prompt). A program still
+// running after two minutes is killed (see run_watched).
 run_result run_program(const std::filesystem::path& program, const std::filesystem::path& cwd,
                        std::string_view input, int signal_after_ms = 0, int sig = SIGINT);
 

@@ -10,7 +10,7 @@
 #include <chrono>
 #include <stdexcept>
 
-namespace e2e {
+namespace testsupport {
 namespace {
 
 bool file_begins_with(const std::filesystem::path& path, std::string_view prefix) {
@@ -114,4 +114,4 @@ watched_result run_watched(const std::filesystem::path& program, const std::file
   return r;
 }
 
-}  // namespace e2e
+}  // namespace testsupport

@@ -12,7 +12,7 @@
 
 #include "run_program.h"
 
-namespace e2e {
+namespace testsupport {
 
 struct watch {
   std::string stdout_text;     // signal once standard output contains this text
@@ -41,7 +41,7 @@ inline watch on_file(std::filesystem::path file, std::string prefix, int sig) {
   return w;
 }
 
-struct watched_result : testsupport::run_result {
+struct watched_result : run_result {
   bool hung = false;       // killed at the deadline
   bool signalled = false;  // the watched moment came and the signal was sent
 };
@@ -51,4 +51,4 @@ struct watched_result : testsupport::run_result {
 watched_result run_watched(const std::filesystem::path& program, const std::filesystem::path& cwd,
                            std::string_view input, const watch& w = {}, int deadline_s = 120);
 
-}  // namespace e2e
+}  // namespace testsupport
