@@ -23,11 +23,11 @@ inline const std::filesystem::path seedwave = GM_SEEDWAVE_PATH;
 using testsupport::crlf;
 using testsupport::on_file;
 using testsupport::on_stdout;
+using testsupport::read_file;
 using testsupport::run_watched;
+using testsupport::scratch_dir;
 using testsupport::watch;
 using testsupport::watched_result;
-using testsupport::read_file;
-using testsupport::scratch_dir;
 using testsupport::write_file;
 using lines = std::vector<std::string>;
 
