@@ -1,34 +1,55 @@
 // fitwave: fits an acceleration wave to the 5 %-damped design spectrum of the engineering
 // bedrock and writes the spectra of every iteration and the fitted wave.
-#include <complex>
 #include <vector>
 
 #include "fitwave/dialogue.h"
-#include "fitwave/fitting.h"
-#include "fitwave/grid.h"
-#include "fitwave/preparation.h"
 #include "fitwave/results.h"
-#include "fitwave/spectrum.h"
-#include "fitwave/wave_input.h"
+#include "fitwave/units.h"
+#include "fitwave/wave_file.h"
+#include "motion/fit.h"
+#include "motion/spectra_table.h"
 #include "textio/textio.h"
 
 int main() {
   using namespace fitwave;
+  using motion::cplx;
   textio::start_run();
 
   // Every array at its fixed capacity, once; nothing is allocated after this point.
-  std::vector<float> time(capacity), ddy(capacity), eamp(capacity), resa(capacity * ncol);
+  std::vector<float> time(capacity), ddy(capacity), eamp(capacity);
   std::vector<cplx> fds(capacity), fds1(capacity);
-  response_spectrum spectrum(capacity);
+  motion::spectra_table resa(capacity);
+  motion::response_spectrum spectrum(capacity);
 
   settings s = ask_settings();
   const wave w = read_wave(s.infile, time, ddy);
-  const transform_size size = choose_transform_length(w.nt);
-  const grid g = make_grid(w.nt, w.dt, size.nf);
+  report_wave(w);
+  const motion::transform_size size = motion::transform_length(w.nt);
+  report_transform_length(size);
+  const motion::grid g = motion::make_grid(w.nt, w.dt, size.nf);
 
-  prepare(g, ddy, {s.tb, s.tc, s.td, s.te}, fds, resa_column(std::span<float>(resa), 0), eamp);
-  fit(g, s.nit, s.ampfac, eamp, ddy, fds, fds1, resa, spectrum);
-  write_results(s.infile, g, s.nit, s.ampfac, resa, ddy, eamp);
+  motion::forward_coefficients(g, ddy, fds);
+  report_grid(g);
+  const std::span<const float> target = resa.column(0);
+  motion::target_spectrum(g, resa.column(0));
+  motion::envelope(g, {s.tb, s.tc, s.td, s.te}, eamp);
 
+  // The spectrum of the current wave is the previous iteration's, equal value for value; the
+  // first iteration computes the input's into its own column before overwriting it.
+  report_fit_start();
+  const motion::fit_state state{fds, fds1, ddy};
+  for (std::int32_t iit = 1; iit <= s.nit; ++iit) {
+    report_iteration(iit);
+    const auto k = static_cast<std::size_t>(iit);
+    const std::span<float> sa = resa.column(k);
+    if (iit == 1) spectrum.compute(ddy, g.nt, g.dt, g.dom, g.nom, sa);
+    const std::span<const float> current = iit == 1 ? sa : resa.column(k - 1);
+    report_criteria(motion::fit_iteration(g, s.ampfac, eamp, target, current, state, sa, spectrum));
+  }
+
+  ask_table_name(s.infile);
+  write_spectra_table(s.infile, g, s.nit, resa);
+  ask_fitted_wave_name(s.infile);
+  write_fitted_wave(s.infile, g, s.ampfac, ddy, eamp);
   textio::stop_run();
 }

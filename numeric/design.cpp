@@ -2,25 +2,21 @@
 
 #include <cmath>
 
+#include "numeric/single.h"
+
 namespace numeric {
 namespace {
 
 // Corner circular frequencies of the target, single-precision values of 2*pi/0.64 and 2*pi/0.16.
 constexpr float om1 = 9.817477f;
 constexpr float om2 = 39.26991f;
-constexpr float twopi = 6.2831855f;
 // The envelope's level at td.
 constexpr float decay = 0.1f;
-
-// Library functions run in double on the widened float; the result is stored as float.
-float to_single(double x) {
-  return static_cast<float>(x);
-}
 
 }  // namespace
 
 float tgtsa(float omega) {
-  const float t = twopi / omega;
+  const float t = two_pi / omega;
   float sa = 800.0f;
   if (omega < om1) sa = 512.0f / t;
   if (omega > om2) sa = t * 3000.0f + 320.0f;

@@ -2,16 +2,9 @@
 
 #include <cmath>
 
+#include "numeric/single.h"
+
 namespace numeric {
-namespace {
-
-// The transcendental functions run in double on the widened float; the result is stored as float.
-float to_single(double x) {
-  return static_cast<float>(x);
-}
-
-}  // namespace
-
 resp_coefficients resp_coefficients_for(float h, float w, float dt) {
   const float w2 = w * w;
   const float hw = h * w;

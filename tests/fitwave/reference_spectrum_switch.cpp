@@ -1,11 +1,11 @@
 // Linked with fitwave's own main routine into fitwave_reference: the same program, with every
 // response spectrum taken from the scalar oscillator loop. Set before main runs.
-#include "fitwave/spectrum.h"
+#include "motion/response_spectrum.h"
 
 namespace {
 
 const bool reference_selected = [] {
-  fitwave::use_reference_spectrum(true);
+  motion::use_reference_spectrum(true);
   return true;
 }();
 

@@ -1,12 +1,13 @@
 // Fuzzes fitwave's reading of the input wave: the bytes become the wave file, which is opened,
 // its header skipped and its pairs read to the end of the file, then the transform length is
-// chosen. A fatal report or a stop ends the run through a hook that throws instead of ending
+// chosen. A fatal report ends the run through a hook that throws instead of ending
 // the process, and the text layer is reset before the next input. The arrays are kept small, so
 // that short inputs also pass their capacity (pairs past it are counted but never stored).
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,8 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "fitwave/grid.h"
-#include "fitwave/wave_input.h"
+#include "fitwave/units.h"
+#include "fitwave/wave_file.h"
+#include "motion/grid.h"
 #include "textio/detail/layer.h"
 
 namespace {
@@ -61,9 +63,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<float> time(64, 0.0f), ddy(64, 0.0f);
   try {
     const fitwave::wave w = fitwave::read_wave(infile, time, ddy);
-    check(w.nt >= 2, "a wave of fewer than two pairs went on");
-    const fitwave::transform_size s = fitwave::choose_transform_length(w.nt);
-    check(s.nf >= w.nt && s.nf >= 4 && s.nf <= 32768 && s.nf == 1 << s.if1, "transform length");
+    using verdict = fitwave::wave::verdict;
+    check((w.nt < 2) == (w.status == verdict::too_few_samples), "verdict on the sample count");
+    if (w.status == verdict::ok) {
+      check(w.dt > 0.0f && std::isfinite(w.dt), "a wave without a positive step went on");
+      const motion::transform_size s = motion::transform_length(w.nt);
+      check(w.nt > 32768 ? s.if1 == 0
+                         : s.nf >= w.nt && s.nf >= 4 && s.nf <= 32768 && s.nf == 1 << s.if1,
+            "transform length");
+    }
   } catch (const run_ended& e) {
     check(e.status == -1 || e.status == 0 || e.status == 1, "exit status of the run");
   }

@@ -1,13 +1,12 @@
-#include "fitwave/wave_input.h"
+#include "fitwave/wave_file.h"
 
+#include <cmath>
 #include <string_view>
 
-#include "fitwave/grid.h"
+#include "fitwave/units.h"
 #include "textio/textio.h"
 
 namespace fitwave {
-
-using textio::console_out;
 
 wave read_wave(std::span<const char> infile, std::span<float> time, std::span<float> ddy) {
   textio::open_text_file(wave_unit, std::string_view(infile.data(), infile.size()));
@@ -29,34 +28,15 @@ wave read_wave(std::span<const char> infile, std::span<float> time, std::span<fl
 
   wave w;
   w.nt = i - 1;
+  // Without two times there is no time step; fitting values never read would be meaningless.
   if (w.nt < 2) {
-    // Without two times there is no time step; fitting values never read would be meaningless.
-    textio::write_free_record(console_out, {" NT<2 !!!!! The wave needs at least two samples."});
-    textio::stop_run(1);
+    w.status = wave::verdict::too_few_samples;
+    return w;
   }
   w.dt = time[1] - time[0];
-  textio::write_free_record(console_out, {"NT and DT=", w.nt, w.dt});
+  // A step that is not positive puts infinities and NaNs into every frequency of the grid.
+  if (!(w.dt > 0.0f) || !std::isfinite(w.dt)) w.status = wave::verdict::bad_time_step;
   return w;
-}
-
-transform_size transform_length(std::int32_t nt) {
-  std::int32_t nf = 2;
-  for (std::int32_t i = 2; i <= 15; ++i) {
-    nf = 2 * nf;
-    if (nf >= nt) return {nf, i};
-  }
-  return {};
-}
-
-transform_size choose_transform_length(std::int32_t nt) {
-  const transform_size s = transform_length(nt);
-  if (s.if1 == 0) {
-    textio::write_free_record(console_out, {" NT>2**15 !!!!!"});
-    textio::stop_run();
-  }
-  textio::write_free_record(console_out);
-  textio::write_free_record(console_out, {" IF1,NF=", s.if1, s.nf});
-  return s;
 }
 
 }  // namespace fitwave

@@ -1,4 +1,4 @@
-// The response spectrum of a wave at every point of the frequency grid.
+// The 5 %-damped response spectrum of a wave at every point of its frequency grid.
 #pragma once
 
 #include <cstddef>
@@ -8,7 +8,7 @@
 
 #include "numeric/spectrum.h"
 
-namespace fitwave {
+namespace motion {
 
 // Selects, for every response_spectrum, the scalar oscillator loop (true) instead of the
 // batched engine (false, the default). Both give the same values bit for bit; tests compare them.
@@ -34,4 +34,4 @@ class response_spectrum {
   numeric::spectrum_engine engine_;
 };
 
-}  // namespace fitwave
+}  // namespace motion

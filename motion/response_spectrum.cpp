@@ -1,11 +1,11 @@
-#include "fitwave/spectrum.h"
+#include "motion/response_spectrum.h"
 
 #include <atomic>
 
-#include "fitwave/grid.h"
+#include "motion/grid.h"
 #include "numeric/response.h"
 
-namespace fitwave {
+namespace motion {
 namespace {
 
 // Constant-initialised, so that a switch flipped before main cannot be reset afterwards.
@@ -39,4 +39,4 @@ void response_spectrum::compute(std::span<const float> ddy, std::int32_t nt, flo
   engine_.spectrum(h, dt, nt, ddy, std::span<const float>(omega_).subspan(1, n), sa.subspan(1, n));
 }
 
-}  // namespace fitwave
+}  // namespace motion

@@ -1,0 +1,26 @@
+#include "motion/grid.h"
+
+namespace motion {
+
+grid make_grid(std::int32_t nt, float dt, std::int32_t nf) {
+  grid g;
+  g.nt = nt;
+  g.dt = dt;
+  g.nf = nf;
+  g.dur = static_cast<float>(nf) * dt;
+  g.dom = numeric::two_pi / g.dur;
+  g.nom = nf / 2 + 1;
+  g.eom = static_cast<float>(g.nom) * g.dom;
+  return g;
+}
+
+transform_size transform_length(std::int32_t nt) {
+  std::int32_t nf = 2;
+  for (std::int32_t i = 2; nf < max_transform_length; ++i) {
+    nf = 2 * nf;
+    if (nf >= nt) return {nf, i};
+  }
+  return {};
+}
+
+}  // namespace motion
