@@ -1,0 +1,76 @@
+// Designing a wave that meets all four acceptance measures and comes to rest: fitwave's
+// iteration (correction by target/computed at every Fourier frequency, inverse transform,
+// envelope), followed after every rebuild by the removal of the drift, and judged on the wave
+// exactly as the fitted-wave file holds it. It stops as soon as the wave passes.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "motion/criteria.h"
+#include "motion/fit.h"
+#include "motion/grid.h"
+#include "motion/rest.h"
+
+namespace motion {
+
+// The value a fitted-wave file holds for v: v to four significant digits (the E12.4 field),
+// read back into single precision. Non-finite values pass unchanged.
+float written_value(float v);
+
+// Rounds exact[i] into written[i], each to one of the two four-digit values around it (read back
+// into single precision): the nearer one unless the other keeps the running sum of rounding
+// errors smaller. Nearest rounding alone leaves a random walk of about a centimetre at the end
+// of the displacement; this keeps the sum within one digit. Non-finite values pass unchanged.
+void round_as_written(std::span<const double> exact, std::span<float> written);
+
+// Periods (s) between which the correction fades out: below the first it aims at the target,
+// beyond the second it leaves the wave's own content as it is. Both lie well beyond the 10 s
+// end of the judged window.
+struct long_period_taper {
+  float full = 15.0f;
+  float none = 20.0f;
+};
+
+// The spectrum the correction aims at, at grid points j = 2..nom (element j-1): the target up to
+// taper.full, the current spectrum beyond taper.none, and between them the geometric blend
+// current*(target/current)^w with w falling from 1 to 0 as a half cosine in period.
+void correction_aim(const grid& g, const long_period_taper& taper, std::span<const float> target,
+                    std::span<const float> current, std::span<float> aim);
+
+struct design_settings {
+  corner_times corners{4.0f, 35.0f, 60.0f, 80.0f};
+  std::int32_t max_iterations = 30;
+  bool rest = true;     // remove the drift after every rebuild
+  float ampfac = 1.0f;  // exponent of the envelope applied at every rebuild
+  long_period_taper taper;
+};
+
+// What one iteration reached, for the progress display.
+struct iteration_report {
+  std::int32_t iteration = 0;
+  criteria measures{};
+  end_motion end;
+  double pgv = 0.0;  // cm/s
+  double pgd = 0.0;  // cm
+};
+
+struct design_result {
+  grid g;
+  float ampfac = 1.0f;
+  std::vector<float> wave;      // nt samples, as the file holds them
+  std::vector<float> eamp;      // the envelope at every sample, nf values
+  std::vector<float> target;    // the spectra at grid points j = 2..nom, element j-1
+  std::vector<float> input_sa;  // of the wave given
+  std::vector<float> final_sa;  // of the wave returned
+  iteration_report last;
+  bool passed = false;  // all four measures met and, unless rest is off, at rest
+};
+
+// Fits wave (2..32768 samples at step dt > 0, gal), calling on_iteration after every iteration.
+design_result design_fit(std::span<const float> wave, float dt, const design_settings& settings,
+                         const std::function<void(const iteration_report&)>& on_iteration);
+
+}  // namespace motion
