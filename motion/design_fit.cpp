@@ -1,5 +1,6 @@
 #include "motion/design_fit.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -19,37 +20,53 @@ double target_weight(float t, const long_period_taper& taper) {
   return 0.5 * (1.0 + std::cos(std::numbers::pi * x));
 }
 
-// A value of four significant digits: mantissa (1000..9999, signed) times 10^exponent.
+// A value of four significant digits: mantissa (999..10000 in magnitude) times 10^exponent.
 struct four_digits {
-  std::int32_t mantissa = 0;
+  double mantissa = 0.0;
   std::int32_t exponent = 0;
 };
 
-four_digits nearest_four_digits(double x) {
-  char text[32];
-  const char* end =
-      std::to_chars(text, text + sizeof text, x, std::chars_format::scientific, 3).ptr;
-  const char* p = text;
-  const bool negative = *p == '-';
-  if (negative) ++p;
-  std::int32_t m = 0;
-  for (; p != end && *p != 'e'; ++p) {
-    if (*p != '.') m = m * 10 + (*p - '0');
-  }
-  std::int32_t e = 0;
-  if (p != end) std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), end, e);
-  return {negative ? -m : m, e - 3};
+// The powers of ten that are exact in double.
+constexpr std::array<double, 23> tens{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+bool exact_power(std::int32_t k) {
+  return k >= -22 && k <= 22;
 }
 
+// m*10^k correctly rounded to double (m and 10^|k| exact, one rounding), as a reader's strtod
+// gives it, then rounded to single precision as the reader stores it.
 float value_of(const four_digits& v) {
-  char text[32];
+  const std::int32_t k = v.exponent;
+  if (exact_power(k)) {
+    const double p = tens[static_cast<std::size_t>(k < 0 ? -k : k)];
+    return numeric::to_single(k < 0 ? v.mantissa / p : v.mantissa * p);
+  }
+  char text[48];
   char* const last = text + sizeof text;
-  char* p = std::to_chars(text, last - 16, v.mantissa).ptr;
+  char* p = std::to_chars(text, last - 16, static_cast<std::int64_t>(v.mantissa)).ptr;
   *p++ = 'e';
-  p = std::to_chars(p, last, v.exponent).ptr;
+  p = std::to_chars(p, last, k).ptr;
   double back = 0.0;
   std::from_chars(text, p, back);
   return numeric::to_single(back);
+}
+
+// The four-digit value nearest to x, or next to it (the choice between the two is made on the
+// exact errors, so the scaling here may be off in the last bit).
+four_digits near_four_digits(double x) {
+  auto e = static_cast<std::int32_t>(std::floor(std::log10(std::abs(x))));
+  const auto scaled = [x](std::int32_t q) {
+    if (exact_power(q)) {
+      const double p = tens[static_cast<std::size_t>(q < 0 ? -q : q)];
+      return q < 0 ? x / p : x * p;
+    }
+    return x * std::pow(10.0, static_cast<double>(q));
+  };
+  double m = std::nearbyint(scaled(3 - e));
+  if (std::abs(m) >= 10000.0) m = std::nearbyint(scaled(3 - ++e));
+  return {m, e - 3};
 }
 
 }  // namespace
@@ -62,10 +79,15 @@ void round_as_written(std::span<const double> exact, std::span<float> written) {
       written[i] = numeric::to_single(x);
       continue;
     }
-    four_digits d = nearest_four_digits(x);
+    four_digits d = near_four_digits(x);
     float r = value_of(d);
     const double e0 = static_cast<double>(r) - x;
-    d.mantissa += e0 < 0.0 ? 1 : -1;
+    const double toward = e0 < 0.0 ? 1.0 : -1.0;
+    if (d.mantissa == -1000.0 * toward) {
+      d = {9999.0 * -toward, d.exponent - 1};  // the value below 1.000E+k is 9.999E+(k-1)
+    } else {
+      d.mantissa += toward;
+    }
     const float other = value_of(d);
     const double e1 = static_cast<double>(other) - x;
     if (std::abs(sum + e1) < std::abs(sum + e0)) {
@@ -76,17 +98,6 @@ void round_as_written(std::span<const double> exact, std::span<float> written) {
     }
     written[i] = r;
   }
-}
-
-float written_value(float v) {
-  if (!std::isfinite(v)) return v;
-  char text[32];
-  const char* end = std::to_chars(text, text + sizeof text, static_cast<double>(v),
-                                  std::chars_format::scientific, 3)
-                        .ptr;
-  double back = 0.0;
-  std::from_chars(text, end, back);
-  return back == 0.0 ? 0.0f : numeric::to_single(back);
 }
 
 void correction_aim(const grid& g, const long_period_taper& taper, std::span<const float> target,

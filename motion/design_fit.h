@@ -16,10 +16,6 @@
 
 namespace motion {
 
-// The value a fitted-wave file holds for v: v to four significant digits (the E12.4 field),
-// read back into single precision. Non-finite values pass unchanged.
-float written_value(float v);
-
 // Rounds exact[i] into written[i], each to one of the two four-digit values around it (read back
 // into single precision): the nearer one unless the other keeps the running sum of rounding
 // errors smaller. Nearest rounding alone leaves a random walk of about a centimetre at the end

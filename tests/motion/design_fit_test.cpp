@@ -1,0 +1,127 @@
+// The design fit on the demo seed wave and on a real recording: all four measures and at rest
+// within 30 iterations, the stopping rule, the iteration limit, and the long-period aim.
+#include "motion/design_fit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct wave_file {
+  std::vector<float> acc;
+  float dt = 0.0f;
+};
+
+// fitwave's input layout: a header, then "time,acceleration" per line.
+wave_file read_wave(const std::string& name) {
+  std::ifstream in(std::string(GM_TEST_DATA) + "/" + name, std::ios::binary);
+  std::string line;
+  std::getline(in, line);
+  std::vector<float> time;
+  wave_file w;
+  while (std::getline(in, line)) {
+    char* rest = nullptr;
+    time.push_back(static_cast<float>(std::strtod(line.c_str(), &rest)));
+    w.acc.push_back(static_cast<float>(std::strtod(rest + 1, nullptr)));
+  }
+  if (time.size() >= 2) w.dt = time[1] - time[0];
+  return w;
+}
+
+struct run {
+  motion::design_result result;
+  std::vector<motion::iteration_report> reports;
+};
+
+run fit(std::span<const float> acc, float dt, const motion::design_settings& s) {
+  run r;
+  r.result = motion::design_fit(
+      acc, dt, s, [&r](const motion::iteration_report& x) { r.reports.push_back(x); });
+  return r;
+}
+
+// The acceptance of a design wave: what the file holds meets all four measures, ends at rest
+// (|v| <= 0.1 cm/s, |d| <= 1 cm) and keeps a plausible peak displacement; fitted again, it
+// passes at once when fitted again.
+TEST(design_fit, passes_and_comes_to_rest_then_stops_at_once_when_fitted_again) {
+  struct row {
+    const char* file;
+    motion::corner_times corners;
+    double max_pgd;  // cm
+  };
+  for (const row& c : {row{"seed1.csv", {4.0f, 35.0f, 60.0f, 80.0f}, 300.0},
+                       row{"corralitos.csv", {2.0f, 16.0f, 30.0f, 40.0f}, 300.0}}) {
+    const wave_file w = read_wave(c.file);
+    ASSERT_GT(w.acc.size(), 7000u) << c.file;
+    motion::design_settings s;
+    s.corners = c.corners;
+    const run first = fit(w.acc, w.dt, s);
+    const motion::design_result& r = first.result;
+    ASSERT_TRUE(r.passed) << c.file;
+    ASSERT_EQ(first.reports.size(), static_cast<std::size_t>(r.last.iteration));
+    EXPECT_LE(r.last.iteration, 30);
+    EXPECT_TRUE(motion::judge(r.last.measures).all());
+    for (std::size_t k = 0; k + 1 < first.reports.size(); ++k) {
+      EXPECT_FALSE(motion::judge(first.reports[k].measures).all()) << "no stop at " << k + 1;
+    }
+    EXPECT_LE(r.last.pgd, c.max_pgd) << c.file;
+    ASSERT_EQ(r.wave.size(), w.acc.size());
+    // Integrated afresh, in a second way: the rectangle sums of the trapezoidal rule.
+    double v = 0.0, d = 0.0, a0 = 0.0;
+    for (float a : r.wave) {
+      const double v1 = v + (a0 + static_cast<double>(a)) * 0.5 * static_cast<double>(w.dt);
+      d += (v + v1) * 0.5 * static_cast<double>(w.dt);
+      v = v1;
+      a0 = static_cast<double>(a);
+    }
+    EXPECT_LE(std::abs(v), 0.1) << c.file;
+    EXPECT_LE(std::abs(d), 1.0) << c.file;
+
+    // Under a flat envelope the fit changes a passing wave too little to fail it.
+    s.corners = {0.0f, 1000.0f, 1001.0f, 1002.0f};
+    const run again = fit(r.wave, w.dt, s);
+    EXPECT_TRUE(again.result.passed) << c.file;
+    EXPECT_EQ(again.reports.size(), 1u) << c.file;
+  }
+}
+
+// The limit comes first: one iteration of the seed, or rest switched off (then the wave drifts
+// and only the measures decide).
+TEST(design_fit, limit_and_rest_switch) {
+  const wave_file w = read_wave("seed1.csv");
+  motion::design_settings s;
+  s.max_iterations = 1;
+  const run one = fit(w.acc, w.dt, s);
+  EXPECT_FALSE(one.result.passed);
+  EXPECT_EQ(one.reports.size(), 1u);
+  EXPECT_FALSE(motion::judge(one.result.last.measures).all());
+  EXPECT_EQ(one.result.input_sa.size(), one.result.final_sa.size());
+
+  s.max_iterations = 30;
+  s.rest = false;
+  const run drifting = fit(w.acc, w.dt, s);
+  EXPECT_TRUE(drifting.result.passed);
+  EXPECT_GT(std::abs(drifting.result.last.end.velocity), 1.0);
+  EXPECT_FALSE(motion::at_rest(drifting.result.last.end));
+}
+
+// Grid of 8 points at dt = 4.375 s: periods 35, 17.5, 11.67 and 8.75 s. Beyond 20 s the aim is
+// the current spectrum, up to 15 s the target, and at 17.5 s, halfway, their geometric mean.
+TEST(correction_aim, fades_from_the_target_to_the_current_spectrum) {
+  const motion::grid g = motion::make_grid(8, 4.375f, 8);
+  const std::vector<float> target{0.0f, 10.0f, 40.0f, 50.0f, 60.0f};
+  const std::vector<float> current{0.0f, 20.0f, 10.0f, 70.0f, 80.0f};
+  std::vector<float> aim(5, -1.0f);
+  motion::correction_aim(g, {}, target, current, aim);
+  EXPECT_EQ(aim[1], 20.0f);
+  EXPECT_NEAR(aim[2], 20.0f, 1e-4f);
+  EXPECT_EQ(aim[3], 50.0f);
+  EXPECT_EQ(aim[4], 60.0f);
+}
+
+}  // namespace
