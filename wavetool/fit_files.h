@@ -1,0 +1,19 @@
+// The files of a design fit, in fitwave's layouts so that plots/plot.sh and `wavetool check`
+// read them: the fitted wave and the spectra table. Lines end in CR LF.
+#pragma once
+
+#include <string>
+
+#include "motion/design_fit.h"
+
+namespace wavetool {
+
+// The header " time(sec),Acc(gal),eamp,eamp*ampfac", then per sample the time, the wave as
+// the fit judged it, the envelope and its shaping, under "(F8.4,20(',',E12.4))".
+std::string fitted_wave_text(const motion::design_result& r);
+
+// fitwave's spectra table with three columns: the target, the input's spectrum (headed as
+// iteration 0) and the final spectrum (headed with the last iteration's number).
+std::string spectra_table_text(const motion::design_result& r);
+
+}  // namespace wavetool
