@@ -53,6 +53,10 @@ TEST(fatal_report, read_errors_on_the_console) {
   } rows[] = {
       {"bad_number", "abc\n",
        report("invalid number: incomprehensible list input", "5 (unnamed)", "list io", true)},
+      {"bad_number", "5-\n",
+       report("exponent field: incomprehensible list input", "5 (unnamed)", "list io", true)},
+      {"bad_number", "0*5\n",
+       report("bad repetition count: incomprehensible list input", "5 (unnamed)", "list io", true)},
       {"bad_number", "1.0\n",
        report("invalid integer: read unexpected character", "5 (unnamed)", "list io", true)},
       {"overflow", "3000000000\n",
