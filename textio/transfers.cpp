@@ -172,7 +172,8 @@ void read_text_field(int n, std::span<char> text) {
     if (!detail::begin_read(n)) report_fatal_io("read start", "end of file");
     auto& src = detail::unit_at(n).in;
     const detail::scan_error e = detail::read_field(src, text);
-    if (src.error() != 0) detail::report_system_error("fmt", src.error());
+    // Every stream failure of a read is a "list in" report; "fmt" stands for the end of file.
+    if (src.error() != 0) detail::report_system_error("list in", src.error());
     if (e != detail::scan_error::none) report_fatal_io("fmt", "end of file");
     transfer().pattern.clear();
   } catch (const std::bad_alloc&) {

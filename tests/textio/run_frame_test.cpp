@@ -64,6 +64,11 @@ TEST(fatal_report, read_errors_on_the_console) {
       {"eof_list", "\n\n", report("list in: end of file", "5 (unnamed)", "list io", true)},
       {"read_start_eof", "", report("read start: end of file", "5 (unnamed)", "list io", true)},
       {"eof_field", "", report("fmt: end of file", "5 (unnamed)", "(A20)", true)},
+      // A stream failure at a fixed-width read is no end of file.
+      {"directory_console", "",
+       report("list in: " + std::string(::strerror(EISDIR)), "5 (unnamed)", "(A20)", true)},
+      {"closed_console", "",
+       report("list in: " + std::string(::strerror(EBADF)), "5 (unnamed)", "(A20)", true)},
       {"blank_name", "    \n", report("open: null file name", "12 named ", "", true)},
   };
   for (const auto& row : rows) {
