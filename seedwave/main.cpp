@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "numeric/design.h"
-#include "seedwave/spectrum.h"
+#include "seedwave/random_phase_spectrum.h"
 #include "textio/textio.h"
 
 using seedwave::dt;

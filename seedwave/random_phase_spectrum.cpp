@@ -1,4 +1,4 @@
-#include "seedwave/spectrum.h"
+#include "seedwave/random_phase_spectrum.h"
 
 #include <cmath>
 
