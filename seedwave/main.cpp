@@ -12,8 +12,13 @@
 #include "seedwave/random_phase_spectrum.h"
 #include "textio/textio.h"
 
+using seedwave::dom;
 using seedwave::dt;
+using seedwave::dur;
+using seedwave::eom;
+using seedwave::nom;
 using seedwave::nt;
+using seedwave::pi;
 using namespace textio;
 
 int main() {
@@ -31,11 +36,6 @@ int main() {
   write_free_record(console_out, {"Enter Random Number (1-999)"});
   read_free_record(console_in, {&idum});
 
-  const double pi = 4.0 * std::atan(1.0);
-  const double dur = nt * dt;
-  const double dom = 2.0 * pi / dur;
-  const double eom = pi / dt;
-  const std::int32_t nom = nt / 2;
   write_free_record(console_out);
   write_free_record(console_out, {" dt,nt,duration(=dt*nt)=", dt, nt, dur});
   write_free_record(console_out, {" DUR,DOM,NOM,EOM=", dur, dom, nom, eom});
