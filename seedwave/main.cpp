@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dialogue/corner_times.h"
 #include "numeric/design.h"
 #include "seedwave/random_phase_spectrum.h"
 #include "textio/textio.h"
@@ -26,9 +27,8 @@ int main() {
 
   std::vector<std::complex<double>> fx(seedwave::capacity);
   std::vector<double> acc(seedwave::capacity);
-  // A null answer keeps these: seed 0, no corner change, a blank name (refused by the open).
+  // A null answer keeps these: seed 0, a blank name (refused by the open).
   std::int32_t idum = 0;
-  std::int32_t ncorner = 0;
   std::array<char, 50> infile;
   infile.fill(' ');
 
@@ -49,15 +49,7 @@ int main() {
   double td = 60.0;
   double te = dur;
   const double afac = 0.1;
-  write_free_record(console_out);
-  write_free_record(console_out, {"Corner Times for Waveform:"});
-  write_free_record(console_out, {"  tb,tc,td,te(s)=", tb, tc, td, te});
-  write_free_record(console_out, {"Change Those Data? (Enter No=0 or Yes=1)"});
-  read_free_record(console_in, {&ncorner});
-  if (ncorner == 1) {
-    write_free_record(console_out, {"Enter tb,tc,td,te(s):"});
-    read_free_record(console_in, {&tb, &tc, &td, &te});
-  }
+  dialogue::ask_corner_times(tb, tc, td, te);
 
   write_free_record(console_out);
   write_free_record(console_out, {"Enter a Seed Acceleration for OUTPUT"});
