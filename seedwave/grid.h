@@ -3,6 +3,7 @@
 // spectrum is drawn on them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <numbers>
 
@@ -16,5 +17,10 @@ inline constexpr double dur = nt * dt;            // duration (s)
 inline constexpr double dom = 2.0 * pi / dur;     // frequency step (rad/s)
 inline constexpr std::int32_t nom = nt / 2;       // positive frequency points
 inline constexpr double eom = pi / dt;            // highest circular frequency (rad/s)
+
+// The time of sample i (s), counted from 0.
+inline double sample_time(std::size_t i) {
+  return static_cast<double>(i) * dt;
+}
 
 }  // namespace seedwave
