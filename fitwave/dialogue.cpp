@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <span>
 
+#include "dialogue/corner_times.h"
 #include "motion/spectra_table.h"
 #include "numeric/single.h"
 #include "textio/textio.h"
@@ -29,16 +30,7 @@ settings ask_settings() {
     textio::read_free_record(console_in, {&s.nit});
   } while (s.nit > motion::max_table_iterations);
 
-  write_free_record(console_out);
-  write_free_record(console_out, {"Corner Times for Waveform:"});
-  write_free_record(console_out, {"  tb,tc,td,te(s)=", s.tb, s.tc, s.td, s.te});
-  write_free_record(console_out, {"Change Those Data? (Enter No=0 or Yes=1)"});
-  std::int32_t ncorner = 0;
-  textio::read_free_record(console_in, {&ncorner});
-  if (ncorner == 1) {
-    write_free_record(console_out, {"Enter tb,tc,td,te(s):"});
-    textio::read_free_record(console_in, {&s.tb, &s.tc, &s.td, &s.te});
-  }
+  dialogue::ask_corner_times(s.tb, s.tc, s.td, s.te);
 
   s.ampfac = default_ampfac(s.nit);
   write_free_record(console_out, {"Amplitue Factor for the Head and Tail of Waveform:"});

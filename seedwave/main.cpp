@@ -2,77 +2,65 @@
 // design target spectrum, shapes it with the four-corner envelope and writes it as a
 // comma-separated file of time and acceleration.
 #include <array>
-#include <cmath>
 #include <complex>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
-#include "numeric/design.h"
-#include "seedwave/spectrum.h"
+#include "dialogue/corner_times.h"
+#include "seedwave/envelope_shaping.h"
+#include "seedwave/grid.h"
+#include "seedwave/random_phase_spectrum.h"
+#include "seedwave/seed_file.h"
 #include "textio/textio.h"
 
-using seedwave::dt;
-using seedwave::nt;
+namespace {
+
 using namespace textio;
+
+std::int32_t ask_seed() {
+  std::int32_t idum = 0;  // what a null answer keeps
+  write_free_record(console_out);
+  write_free_record(console_out, {"Enter Random Number (1-999)"});
+  read_free_record(console_in, {&idum});
+  return idum;
+}
+
+void print_grid() {
+  using namespace seedwave;
+  write_free_record(console_out);
+  write_free_record(console_out, {" dt,nt,duration(=dt*nt)=", dt, nt, dur});
+  write_free_record(console_out, {" DUR,DOM,NOM,EOM=", dur, dom, nom, eom});
+  write_free_record(console_out, {" Highest Frequency (hz)=", eom / (2.0 * pi)});
+}
+
+std::array<char, 50> ask_output_name() {
+  std::array<char, 50> infile;
+  infile.fill(' ');  // a null answer keeps a blank name, which the open refuses
+  write_free_record(console_out);
+  write_free_record(console_out, {"Enter a Seed Acceleration for OUTPUT"});
+  read_free_record(console_in, {std::span<char>(infile)});
+  return infile;
+}
+
+}  // namespace
 
 int main() {
   start_run();
 
   std::vector<std::complex<double>> fx(seedwave::capacity);
   std::vector<double> acc(seedwave::capacity);
-  // A null answer keeps these: seed 0, no corner change, a blank name (refused by the open).
-  std::int32_t idum = 0;
-  std::int32_t ncorner = 0;
-  std::array<char, 50> infile;
-  infile.fill(' ');
-
-  write_free_record(console_out);
-  write_free_record(console_out, {"Enter Random Number (1-999)"});
-  read_free_record(console_in, {&idum});
-
-  const double pi = 4.0 * std::atan(1.0);
-  const double dur = nt * dt;
-  const double dom = 2.0 * pi / dur;
-  const double eom = pi / dt;
-  const std::int32_t nom = nt / 2;
-  write_free_record(console_out);
-  write_free_record(console_out, {" dt,nt,duration(=dt*nt)=", dt, nt, dur});
-  write_free_record(console_out, {" DUR,DOM,NOM,EOM=", dur, dom, nom, eom});
-  write_free_record(console_out, {" Highest Frequency (hz)=", eom / (2.0 * pi)});
-
-  // Spectrum with random phases, inverse transform, and the real part over the duration.
+  std::int32_t idum = ask_seed();
+  print_grid();
   seedwave::seed_wave(idum, fx, acc);
 
-  double tb = 4.0;
-  double tc = 35.0;
-  double td = 60.0;
-  double te = dur;
-  const double afac = 0.1;
-  write_free_record(console_out);
-  write_free_record(console_out, {"Corner Times for Waveform:"});
-  write_free_record(console_out, {"  tb,tc,td,te(s)=", tb, tc, td, te});
-  write_free_record(console_out, {"Change Those Data? (Enter No=0 or Yes=1)"});
-  read_free_record(console_in, {&ncorner});
-  if (ncorner == 1) {
-    write_free_record(console_out, {"Enter tb,tc,td,te(s):"});
-    read_free_record(console_in, {&tb, &tc, &td, &te});
-  }
+  seedwave::corner_times corners;
+  dialogue::ask_corner_times(corners.tb, corners.tc, corners.td, corners.te);
+  const std::array<char, 50> infile = ask_output_name();
 
-  write_free_record(console_out);
-  write_free_record(console_out, {"Enter a Seed Acceleration for OUTPUT"});
-  read_free_record(console_in, {std::span<char>(infile)});
-
-  const int unit = 9;
-  open_text_file(unit, std::string_view(infile.data(), infile.size()));
-  write_free_record(unit, {"time(sec),seed-Acc(gal)"});
-  for (int i = 1; i <= nt; ++i) {
-    const auto k = static_cast<std::size_t>(i - 1);
-    const double time = (i - 1) * dt;
-    const double aa = numeric::denvamp(time, tb, tc, td, te, afac);
-    acc[k] = acc[k] * aa;
-    write_pattern_record(unit, "(F8.2,',',E12.4)", {time, acc[k]});
-  }
-  close_text_file(unit);
+  const std::span<double> wave = std::span(acc).first(seedwave::nt);
+  seedwave::shape_with_envelope(wave, corners);
+  seedwave::write_seed_file(std::string_view(infile.data(), infile.size()), wave);
   stop_run();
 }

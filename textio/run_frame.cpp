@@ -14,7 +14,6 @@ namespace {
 
 volatile std::sig_atomic_t reported = 0;
 volatile std::sig_atomic_t shutdown_begun = 0;
-run_end_hook end_hook = nullptr;
 volatile std::sig_atomic_t busy = 0;         // depth of signal_guard
 volatile std::sig_atomic_t held_signal = 0;  // an interrupt or termination held back
 volatile std::sig_atomic_t waiting = 0;      // inside input_wait
@@ -29,12 +28,6 @@ void write_error_line(std::string_view text) {
     if (n <= 0) return;
     rest.remove_prefix(static_cast<std::size_t>(n));
   }
-}
-
-// Every abnormal end: the abort must not run the abort handler again.
-[[noreturn]] void abnormal_end() {
-  std::signal(SIGABRT, SIG_DFL);
-  std::abort();
 }
 
 extern "C" void on_arithmetic_fault(int) {
@@ -140,16 +133,11 @@ void report_fatal_io(std::string_view context, std::string_view message) {
   write_error_line(t.reading ? "lately reading sequential formatted external IO"
                              : "lately writing sequential formatted external IO");
   shutdown();
-  if (end_hook != nullptr) end_hook(-1);
   abnormal_end();
 }
 
 void report_system_error(std::string_view context, int err) {
   report_fatal_io(context, std::strerror(err));
-}
-
-void set_run_end_hook(run_end_hook hook) {
-  end_hook = hook;
 }
 
 void reset_layer() {
@@ -187,7 +175,6 @@ void start_run() {
 void stop_run(int status) {
   detail::shutdown();
   detail::act_on_held_signal();
-  if (detail::end_hook != nullptr) detail::end_hook(status);
   std::exit(status);
 }
 

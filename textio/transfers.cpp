@@ -60,6 +60,28 @@ void begin(int n, bool reading, std::string_view pattern) {
   report_fatal_io("malloc failure", "out of free space");
 }
 
+// The report of a free-form read that cannot go on: the context and the message of its failure.
+[[noreturn]] void report_scan_failure(detail::scan_error e) {
+  using enum detail::scan_error;
+  switch (e) {
+    case invalid_number:
+      report_fatal_io("invalid number", "incomprehensible list input");
+    case exponent_field:
+      report_fatal_io("exponent field", "incomprehensible list input");
+    case bad_repetition_count:
+      report_fatal_io("bad repetition count", "incomprehensible list input");
+    case invalid_integer:
+      report_fatal_io("invalid integer", "read unexpected character");
+    case integer_overflow:
+      report_fatal_io("invalid integer", "integer overflow");
+    case none:
+    case end_of_file:
+    case late_end_of_file:
+      break;
+  }
+  report_fatal_io("list in", "end of file");
+}
+
 }  // namespace
 
 void write_free_record(int n, std::initializer_list<item> items) {
@@ -135,7 +157,7 @@ bool read_free_record(int n, std::span<const target> targets, bool end_handling)
         if (end_handling) return false;
         [[fallthrough]];
       default:
-        report_fatal_io(detail::context_of(e), detail::message_of(e));
+        report_scan_failure(e);
     }
   } catch (const std::bad_alloc&) {
     out_of_space();
@@ -150,7 +172,8 @@ void read_text_field(int n, std::span<char> text) {
     if (!detail::begin_read(n)) report_fatal_io("read start", "end of file");
     auto& src = detail::unit_at(n).in;
     const detail::scan_error e = detail::read_field(src, text);
-    if (src.error() != 0) detail::report_system_error("fmt", src.error());
+    // Every stream failure of a read is a "list in" report; "fmt" stands for the end of file.
+    if (src.error() != 0) detail::report_system_error("list in", src.error());
     if (e != detail::scan_error::none) report_fatal_io("fmt", "end of file");
     transfer().pattern.clear();
   } catch (const std::bad_alloc&) {

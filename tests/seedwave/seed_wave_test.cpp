@@ -9,7 +9,7 @@
 
 #include "reference.h"
 #include "seedwave/ran0.h"
-#include "seedwave/spectrum.h"
+#include "seedwave/random_phase_spectrum.h"
 
 namespace {
 

@@ -53,6 +53,10 @@ TEST(fatal_report, read_errors_on_the_console) {
   } rows[] = {
       {"bad_number", "abc\n",
        report("invalid number: incomprehensible list input", "5 (unnamed)", "list io", true)},
+      {"bad_number", "5-\n",
+       report("exponent field: incomprehensible list input", "5 (unnamed)", "list io", true)},
+      {"bad_number", "0*5\n",
+       report("bad repetition count: incomprehensible list input", "5 (unnamed)", "list io", true)},
       {"bad_number", "1.0\n",
        report("invalid integer: read unexpected character", "5 (unnamed)", "list io", true)},
       {"overflow", "3000000000\n",
@@ -60,6 +64,11 @@ TEST(fatal_report, read_errors_on_the_console) {
       {"eof_list", "\n\n", report("list in: end of file", "5 (unnamed)", "list io", true)},
       {"read_start_eof", "", report("read start: end of file", "5 (unnamed)", "list io", true)},
       {"eof_field", "", report("fmt: end of file", "5 (unnamed)", "(A20)", true)},
+      // A stream failure at a fixed-width read is no end of file.
+      {"directory_console", "",
+       report("list in: " + std::string(::strerror(EISDIR)), "5 (unnamed)", "(A20)", true)},
+      {"closed_console", "",
+       report("list in: " + std::string(::strerror(EBADF)), "5 (unnamed)", "(A20)", true)},
       {"blank_name", "    \n", report("open: null file name", "12 named ", "", true)},
   };
   for (const auto& row : rows) {

@@ -41,6 +41,8 @@ int main() {
     const int fd = ::open("/dev/full", O_WRONLY);
     ::dup2(fd, 1);
   }
+  if (s == "directory_console") ::dup2(::open(".", O_RDONLY | O_DIRECTORY), 0);
+  if (s == "closed_console") ::close(0);
   if (s == "ignored_interrupt") std::signal(SIGINT, SIG_IGN);
   start_run();
 
@@ -58,7 +60,8 @@ int main() {
   } else if (s == "read_start_eof") {
     read_free_record(console_in);
     ask_integer();
-  } else if (s == "blank_name" || s == "eof_field") {
+  } else if (s == "blank_name" || s == "eof_field" || s == "directory_console" ||
+             s == "closed_console") {
     write_pattern_record(console_out, "(/,1X,'Enter output acceleration file name')");
     std::array<char, 20> name{};
     read_text_field(console_in, name);

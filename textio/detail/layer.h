@@ -91,12 +91,11 @@ class input_wait {
   input_wait& operator=(const input_wait&) = delete;
 };
 
-// For fuzz targets only: with a hook set, the end of a run (a fatal report after its shutdown,
-// or stop_run) calls it with the exit status (-1 for the abnormal end) instead of ending the
-// process; the hook must leave by throwing. reset_layer then forgets every connection, the
-// report and the shutdown, as at the start of a new run.
-using run_end_hook = void (*)(int status);
-void set_run_end_hook(run_end_hook hook);
+// Every abnormal end: an abort that does not run the abort handler again. It stands alone in
+// its own file, so that a program which must outlive a fatal report (a fuzz target) can link
+// its own definition, one that leaves by throwing; reset_layer then forgets every connection,
+// the report and the shutdown, as at the start of a new run.
+[[noreturn]] void abnormal_end();
 void reset_layer();
 
 }  // namespace textio::detail

@@ -69,11 +69,6 @@ enum class scan_error {
   integer_overflow,
 };
 
-// The context and message of a fatal scan error in the report ("invalid number",
-// "incomprehensible list input"). end_of_file: "list in", "end of file".
-std::string_view context_of(scan_error e);
-std::string_view message_of(scan_error e);
-
 // A decimal number as read: (-1)^negative * digits * 10^exponent, at most 40 significant digits.
 struct decimal {
   bool negative = false;

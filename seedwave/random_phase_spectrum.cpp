@@ -1,4 +1,4 @@
-#include "seedwave/spectrum.h"
+#include "seedwave/random_phase_spectrum.h"
 
 #include <cmath>
 
@@ -9,10 +9,6 @@
 namespace seedwave {
 
 void random_phase_spectrum(std::int32_t& idum, std::span<std::complex<double>> fx) {
-  const double pi = 4.0 * std::atan(1.0);
-  const double dur = nt * dt;
-  const double dom = 2.0 * pi / dur;
-  const int nom = nt / 2;
   const double per1 = 0.16;
   const double per2 = 0.64;
 
@@ -39,7 +35,6 @@ void random_phase_spectrum(std::int32_t& idum, std::span<std::complex<double>> f
 void seed_wave(std::int32_t& idum, std::span<std::complex<double>> fx, std::span<double> acc) {
   random_phase_spectrum(idum, fx);
   numeric::dwvfast(nt, fx, +1);
-  const double dur = nt * dt;
   for (std::size_t i = 0; i < static_cast<std::size_t>(nt); ++i) acc[i] = fx[i].real() / dur;
 }
 

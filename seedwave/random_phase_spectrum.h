@@ -6,11 +6,9 @@
 #include <cstdint>
 #include <span>
 
-namespace seedwave {
+#include "seedwave/grid.h"
 
-inline constexpr int nt = 8192;          // samples of the seed wave
-inline constexpr double dt = 0.01;       // time step (s)
-inline constexpr int capacity = 131080;  // declared length of the program's arrays
+namespace seedwave {
 
 // Fills fx[0..nt-1] with the two-sided spectrum of the seed wave: fx[0] = 0; for io = 1..nt/2,
 // with period T = 2*pi/(io*dom) (dom = 2*pi/(nt*dt)) and one draw of ran0(idum) per point in

@@ -1,0 +1,33 @@
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "wavetool/check.h"
+#include "wavetool/commands.h"
+
+namespace wavetool {
+
+void add_check_command(CLI::App& app, int& status) {
+  struct options {
+    std::string wave;
+    bool json = false;
+  };
+  auto o = std::make_shared<options>();
+  CLI::App* sub = app.add_subcommand(
+      "check", "Report a wave's peaks, drift, intensity, duration and fitwave's four criteria");
+  sub->add_option("WAVE", o->wave, "fitwave input layout or fitwave's fitted wave")->required();
+  sub->add_flag("--json", o->json, "one JSON object instead of the table");
+  sub->callback([o, &status] {
+    const wave_result r = read_wave(o->wave);
+    if (!r.ok()) {
+      std::cerr << describe(*r.error) << '\n';
+      status = exit_bad_input;
+      return;
+    }
+    const check_report report = evaluate(r.w);
+    std::cout << (o->json ? report_json(report) : report_table(report));
+    status = 0;
+  });
+}
+
+}  // namespace wavetool

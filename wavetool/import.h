@@ -1,0 +1,30 @@
+// Turning a record into fitwave's input layout.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace wavetool {
+
+// The most samples fitwave fits.
+inline constexpr std::size_t fitwave_samples = 32768;
+
+// Each value times factor in double, rounded once to float.
+std::vector<float> to_gal(std::span<const double> values, double factor);
+
+// The samples i with start <= i*dt <= end (a millionth of a step of slack at both ends).
+struct sample_range {
+  std::size_t first = 0;
+  std::size_t count = 0;
+};
+sample_range window_of(std::size_t samples, double dt, std::optional<double> start,
+                       std::optional<double> end);
+
+// fitwave's input layout: the header "time(s),acc(gal)", then "time,acceleration" per sample,
+// every line ending in CR LF. Times start at 0 and are i*dt, written so that their difference
+// read in float gives float(dt) exactly; accelerations with 9 significant digits.
+std::string wave_text(std::span<const float> gal, double dt);
+
+}  // namespace wavetool

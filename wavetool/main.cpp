@@ -1,0 +1,27 @@
+// wavetool: real records into fitwave's input layout, and a full report of any wave.
+#include <iostream>
+
+#include "wavetool/commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"wavetool: records in, design waves checked", "wavetool"};
+  app.set_version_flag("--version", "wavetool 1.0");
+  app.require_subcommand(1);
+  // Set before the subcommands are added, so that they inherit it.
+  app.failure_message([](const CLI::App* a, const CLI::Error& e) {
+    std::string command = a->get_name();
+    for (const CLI::App* p = a->get_parent(); p != nullptr; p = p->get_parent()) {
+      command = p->get_name() + " " + command;
+    }
+    return "wavetool: " + std::string(e.what()) + "\nRun '" + command + " --help' for the usage.\n";
+  });
+  int status = 0;
+  wavetool::add_import_command(app, status);
+  wavetool::add_check_command(app, status);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? 0 : wavetool::exit_usage;
+  }
+  return status;
+}

@@ -1,0 +1,44 @@
+// Small text helpers shared by the record readers: lines with their numbers, fields, numbers.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wavetool {
+
+// One line of a text, without its line end (LF or CR LF), and its number from 1.
+struct text_line {
+  int number = 0;
+  std::string_view text;
+};
+std::vector<text_line> split_lines(std::string_view text);
+
+std::string_view trim(std::string_view s);
+bool starts_with_ignoring_blanks(std::string_view s, std::string_view prefix);
+
+// Fields separated by blanks, tabs or commas; empty fields (a trailing comma) are dropped.
+std::vector<std::string_view> split_fields(std::string_view line);
+
+// A whole field as a decimal number, correctly rounded to double: an optional sign, digits with
+// an optional point, an optional exponent (E, e, D or d). Nothing else may follow.
+std::optional<double> parse_number(std::string_view field);
+
+// The number at the start of s (after blanks), and how many characters it took; nullopt when
+// s does not start with one.
+struct leading_number {
+  double value = 0.0;
+  std::size_t length = 0;
+};
+std::optional<leading_number> parse_leading_number(std::string_view s);
+
+// s between double quotes, for messages.
+std::string quoted(std::string_view s);
+
+// A float written with 9 significant digits, enough to read back the same float.
+std::string float_text(float x);
+// A double written with up to 9 significant digits, without trailing zeros.
+std::string short_text(double x);
+
+}  // namespace wavetool

@@ -1,0 +1,51 @@
+// The project's wave files: reading the layouts fitwave reads and writes, and writing a file so
+// that a failure never leaves half of it or touches an existing one.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wavetool {
+
+// A failure tied to a file, and to a line of it when line > 0.
+struct file_error {
+  std::string file;
+  int line = 0;
+  std::string message;
+};
+// "wavetool: FILE:LINE: message" (without ":LINE" for line 0), no line end.
+std::string describe(const file_error& e);
+
+// A wave as fitwave sees it: single-precision samples and dt = time(2) - time(1) in float.
+struct wave {
+  std::vector<float> acc;  // gal
+  float dt = 0.0f;         // s
+};
+
+struct wave_result {
+  wave w;
+  std::optional<file_error> error;
+  bool ok() const { return !error; }
+};
+
+// Reads fitwave's input layout (a header line, then time and acceleration per line) or its
+// fitted-wave layout (a header line, then time, acceleration, eamp, eamp^ampfac and a trailing
+// comma): the first two numbers of every line after the first. Each number is rounded to double
+// and then to float, as fitwave reads it. Blank lines are passed over. Fails on a line without
+// two numbers, on fewer than two samples, and on a step that is not positive.
+wave_result parse_wave(std::string_view text, const std::string& file);
+wave_result read_wave(const std::filesystem::path& path);
+
+// The whole file as text, or an error naming it.
+std::optional<std::string> read_text(const std::filesystem::path& path, file_error& error);
+
+// Writes text to path through a temporary file in the same folder, renamed at the end; on any
+// failure the temporary file is removed and an existing file at path is left as it was.
+std::optional<file_error> write_atomically(const std::filesystem::path& path,
+                                           std::string_view text);
+
+}  // namespace wavetool
