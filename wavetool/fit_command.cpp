@@ -82,10 +82,9 @@ int run_fit(const fit_options& o) {
   s.corners = {o.corners[0], o.corners[1], o.corners[2], o.corners[3]};
   s.max_iterations = o.max_iterations;
   s.rest = !o.no_rest;
-  const motion::design_result r =
-      motion::design_fit(in.w.acc, in.w.dt, s, [](const motion::iteration_report& x) {
-        std::cout << progress_line(x) << std::flush;
-      });
+  const motion::design_result r = motion::design_fit(
+      in.w.acc, in.w.dt, s,
+      [](const motion::iteration_report& x) { std::cout << progress_line(x) << std::flush; });
   if (const auto e = write_atomically(o.output, fitted_wave_text(r))) {
     std::cerr << describe(*e) << '\n';
     return exit_bad_input;

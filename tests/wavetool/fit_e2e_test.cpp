@@ -1,0 +1,123 @@
+// `wavetool fit` run as a script runs it: the demo seed and a real recording come out passing
+// and at rest as `wavetool check` reads them back, the limit gives status 3 with the files
+// written, and bad input or usage leaves no file behind.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "run_program.h"
+
+namespace {
+
+using testsupport::read_file;
+using testsupport::scratch_dir;
+
+struct result {
+  std::string out, err;
+  int status = -1;
+};
+
+// The program with arguments in dir, standard streams captured into files there.
+result wavetool(const scratch_dir& dir, const std::string& args) {
+  const std::string command = "cd '" + dir.path().string() + "' && '" GM_WAVETOOL_PATH "' " + args +
+                              " > stdout.txt 2> stderr.txt < /dev/null";
+  const int raw = std::system(command.c_str());
+  result r;
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  r.out = read_file(dir / "stdout.txt");
+  r.err = read_file(dir / "stderr.txt");
+  return r;
+}
+
+std::string last_line(const std::string& text) {
+  const std::size_t end = text.rfind('\n');
+  if (end == std::string::npos) return {};
+  const std::size_t start = text.rfind('\n', end - 1);
+  return text.substr(start == std::string::npos ? 0 : start + 1, end - start - 1);
+}
+
+// Acceptance: exit 0, one progress line per iteration (at most 30), and the written wave passes
+// all four criteria, ends at rest and keeps its peak displacement plausible under check.
+TEST(wavetool_fit, seed_and_recording_pass_at_rest) {
+  struct row {
+    const char* wave;
+    const char* options;
+  };
+  for (const row& c : {row{"seed1.csv", ""}, row{"corralitos.csv", " --corners 2,16,30,40"}}) {
+    scratch_dir dir;
+    std::filesystem::copy_file(GM_WAVETOOL_DATA "/" + std::string(c.wave), dir / "wave.csv");
+    const result r =
+        wavetool(dir, "fit wave.csv -o fitted.csv --spectra table.csv" + std::string(c.options));
+    EXPECT_EQ(r.status, 0) << c.wave << r.out << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(last_line(r.out).rfind("passed after ", 0), 0u) << r.out;
+    int iterations = 0;
+    for (std::size_t at = r.out.find("iteration "); at != std::string::npos;
+         at = r.out.find("\niteration ", at + 1)) {
+      ++iterations;
+    }
+    EXPECT_GE(iterations, 1);
+    EXPECT_LE(iterations, 30);
+    EXPECT_NE(read_file(dir / "table.csv").find("period(sec),kokuji1461"), std::string::npos);
+
+    const result check = wavetool(dir, "check fitted.csv --json");
+    ASSERT_EQ(check.status, 0) << check.err;
+    const nlohmann::json j = nlohmann::json::parse(check.out);
+    EXPECT_LE(std::abs(j["end_velocity"].get<double>()), 0.1) << c.wave;
+    EXPECT_LE(std::abs(j["end_displacement"].get<double>()), 1.0) << c.wave;
+    EXPECT_LE(j["pgd"].get<double>(), 300.0) << c.wave;
+    EXPECT_GE(j["criteria"]["cr1"].get<double>(), 0.85);
+    EXPECT_GE(j["criteria"]["cr2"].get<double>(), 1.0);
+    EXPECT_LE(j["criteria"]["cr3"].get<double>(), 0.05);
+    EXPECT_GE(j["criteria"]["cr4"].get<double>(), 0.95);
+  }
+}
+
+// Status and what is left: files only where the fit ran. fitwave's own first iteration of seed 1
+// leaves criterion 3 at 0.20, so one iteration cannot pass.
+TEST(wavetool_fit, limit_bad_input_and_usage) {
+  struct row {
+    const char* args;
+    int status;
+    const char* start;  // of the last line of standard output, or of standard error
+    bool written;
+  };
+  const row rows[] = {
+      {"fit seed1.csv -o fitted.csv --spectra t.csv --max-iterations 1", 3,
+       "not passed after 1 iterations (the limit):", true},
+      {"fit seed1.csv -o fitted.csv --no-rest", 0, "passed after ", true},
+      {"fit missing.csv -o fitted.csv", 1, "wavetool: missing.csv", false},
+      {"fit words.csv -o fitted.csv", 1, "wavetool: words.csv:3", false},
+      {"fit long.csv -o fitted.csv", 1, "wavetool: long.csv: expected at most 32768", false},
+      {"fit seed1.csv -o nofolder/fitted.csv", 1, "wavetool: ", false},
+      {"fit seed1.csv", 2, "wavetool: ", false},
+      {"fit seed1.csv -o fitted.csv --corners 4,35,60", 2, "wavetool: ", false},
+      {"fit seed1.csv -o fitted.csv --corners 80,60,35,4", 2, "wavetool: ", false},
+      {"fit seed1.csv -o fitted.csv --max-iterations 0", 2, "wavetool: ", false},
+  };
+  scratch_dir dir;
+  std::filesystem::copy_file(GM_WAVETOOL_DATA "/seed1.csv", dir / "seed1.csv");
+  testsupport::write_file(dir / "words.csv", "time,acc\r\n0,1\r\n0.01,abc\r\n");
+  std::string long_wave = "time,acc\n";
+  for (int i = 0; i <= 32768; ++i) long_wave += std::to_string(i) + "e-2,1\n";
+  testsupport::write_file(dir / "long.csv", long_wave);
+  for (const row& c : rows) {
+    std::filesystem::remove(dir / "fitted.csv");
+    std::filesystem::remove(dir / "t.csv");
+    const result r = wavetool(dir, c.args);
+    EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out << r.err;
+    const std::string line = c.status == 0 || c.status == 3 ? last_line(r.out) : r.err;
+    EXPECT_EQ(line.rfind(c.start, 0), 0u) << c.args << "\n" << line;
+    EXPECT_EQ(std::filesystem::exists(dir / "fitted.csv"), c.written) << c.args;
+    if (c.status == 3) {
+      EXPECT_NE(last_line(r.out).find("criterion 3"), std::string::npos) << r.out;
+      EXPECT_TRUE(std::filesystem::exists(dir / "t.csv"));
+    }
+  }
+}
+
+}  // namespace
