@@ -120,12 +120,14 @@ void correction_aim(const grid& g, const long_period_taper& taper, std::span<con
 design_result design_fit(std::span<const float> wave, float dt, const design_settings& settings,
                          const std::function<void(const iteration_report&)>& on_iteration) {
   const auto nt = wave.size();
-  const grid g = make_grid(static_cast<std::int32_t>(nt), dt,
-                           transform_length(static_cast<std::int32_t>(nt)).nf);
+  const transform_size size = transform_length(static_cast<std::int32_t>(nt));
+  design_result r;
+  // Outside the waves fitwave fits there is nothing to iterate on.
+  if (size.nf == 0 || nt < 2 || !(dt > 0.0f)) return r;
+  const grid g = make_grid(static_cast<std::int32_t>(nt), dt, size.nf);
   const auto nf = static_cast<std::size_t>(g.nf);
   const auto nom = static_cast<std::size_t>(g.nom);
 
-  design_result r;
   r.g = g;
   r.ampfac = settings.ampfac;
   std::vector<float> ddy(nf, 0.0f), shape(nf), sa(nom), aim(nom);

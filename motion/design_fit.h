@@ -66,6 +66,7 @@ struct design_result {
 };
 
 // Fits wave (2..32768 samples at step dt > 0, gal), calling on_iteration after every iteration.
+// Any other wave gives an empty result that has not passed.
 design_result design_fit(std::span<const float> wave, float dt, const design_settings& settings,
                          const std::function<void(const iteration_report&)>& on_iteration);
 

@@ -42,7 +42,8 @@ std::string verdict_line(const motion::design_result& r, bool rest) {
   const motion::criteria& c = r.last.measures;
   const motion::criteria_verdict v = motion::judge(c);
   std::string s = (r.passed ? "passed after " : "not passed after ") +
-                  std::to_string(r.last.iteration) + " iterations";
+                  std::to_string(r.last.iteration) +
+                  (r.last.iteration == 1 ? " iteration" : " iterations");
   if (r.passed) {
     return s + (rest ? ": all four criteria met, at rest\n"
                      : ": all four criteria met (rest not required)\n");

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -108,6 +109,16 @@ TEST(design_fit, limit_and_rest_switch) {
   EXPECT_TRUE(drifting.result.passed);
   EXPECT_GT(std::abs(drifting.result.last.end.velocity), 1.0);
   EXPECT_FALSE(motion::at_rest(drifting.result.last.end));
+
+  // Waves fitwave does not fit: nothing runs.
+  const std::vector<float> one_sample(1, 1.0f), too_long(32769, 1.0f);
+  for (const auto& [acc, dt] : {std::pair{std::span<const float>(one_sample), 0.01f},
+                                std::pair{std::span<const float>(too_long), 0.01f},
+                                std::pair{std::span<const float>(w.acc), 0.0f}}) {
+    const run none = fit(acc, dt, s);
+    EXPECT_FALSE(none.result.passed);
+    EXPECT_TRUE(none.reports.empty());
+  }
 }
 
 // Grid of 8 points at dt = 4.375 s: periods 35, 17.5, 11.67 and 8.75 s. Beyond 20 s the aim is

@@ -88,7 +88,7 @@ TEST(wavetool_fit, limit_bad_input_and_usage) {
   };
   const row rows[] = {
       {"fit seed1.csv -o fitted.csv --spectra t.csv --max-iterations 1", 3,
-       "not passed after 1 iterations (the limit):", true},
+       "not passed after 1 iteration (the limit):", true},
       {"fit seed1.csv -o fitted.csv --no-rest", 0, "passed after ", true},
       {"fit missing.csv -o fitted.csv", 1, "wavetool: missing.csv", false},
       {"fit words.csv -o fitted.csv", 1, "wavetool: words.csv:3", false},
