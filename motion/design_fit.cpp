@@ -1,5 +1,6 @@
 #include "motion/design_fit.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
