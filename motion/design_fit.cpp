@@ -102,18 +102,20 @@ void round_as_written(std::span<const double> exact, std::span<float> written) {
 }
 
 void correction_aim(const grid& g, const long_period_taper& taper, std::span<const float> target,
-                    std::span<const float> current, std::span<float> aim) {
+                    std::span<const float> input, std::span<const float> current,
+                    std::span<float> aim) {
   aim[0] = 0.0f;
   for (std::int32_t j = 2; j <= g.nom; ++j) {
     const auto k = static_cast<std::size_t>(j - 1);
     const double w = target_weight(period_of(omega_at(j, g.dom)), taper);
+    const float own = std::min(input[k], current[k]);
     if (w == 1.0) {
       aim[k] = target[k];
     } else if (w == 0.0) {
-      aim[k] = current[k];
+      aim[k] = own;
     } else {
-      const double now = static_cast<double>(current[k]);
-      aim[k] = numeric::to_single(now * std::pow(static_cast<double>(target[k]) / now, w));
+      const double base = static_cast<double>(own);
+      aim[k] = numeric::to_single(base * std::pow(static_cast<double>(target[k]) / base, w));
     }
   }
 }
@@ -151,7 +153,7 @@ design_result design_fit(std::span<const float> wave, float dt, const design_set
   const fit_state state{fds, fds1, ddy};
   const double step = static_cast<double>(dt);
   for (std::int32_t it = 1; it <= settings.max_iterations; ++it) {
-    correction_aim(g, settings.taper, r.target, current, aim);
+    correction_aim(g, settings.taper, r.target, r.input_sa, current, aim);
     correct_and_rebuild(g, settings.ampfac, r.eamp, aim, current, state);
     for (std::size_t i = 0; i < nt; ++i) acc[i] = static_cast<double>(ddy[i]);
     if (settings.rest) remove_drift(acc, shape, work.drift_of(acc, shape, step));

@@ -23,18 +23,20 @@ namespace motion {
 void round_as_written(std::span<const double> exact, std::span<float> written);
 
 // Periods (s) between which the correction fades out: below the first it aims at the target,
-// beyond the second it leaves the wave's own content as it is. Both lie well beyond the 10 s
-// end of the judged window.
+// beyond the second it never amplifies. Both lie well beyond the 10 s end of the judged window.
 struct long_period_taper {
   float full = 15.0f;
   float none = 20.0f;
 };
 
 // The spectrum the correction aims at, at grid points j = 2..nom (element j-1): the target up to
-// taper.full, the current spectrum beyond taper.none, and between them the geometric blend
-// current*(target/current)^w with w falling from 1 to 0 as a half cosine in period.
+// taper.full; beyond taper.none the wave's own content, the smaller of the input's spectrum and
+// the current one (so what leaks there from shorter periods is brought back, and nothing is
+// raised); between them the geometric blend own*(target/own)^w, w falling from 1 to 0 as a half
+// cosine in period.
 void correction_aim(const grid& g, const long_period_taper& taper, std::span<const float> target,
-                    std::span<const float> current, std::span<float> aim);
+                    std::span<const float> input, std::span<const float> current,
+                    std::span<float> aim);
 
 struct design_settings {
   corner_times corners{4.0f, 35.0f, 60.0f, 80.0f};

@@ -122,17 +122,23 @@ TEST(design_fit, limit_and_rest_switch) {
 }
 
 // Grid of 8 points at dt = 4.375 s: periods 35, 17.5, 11.67 and 8.75 s. Beyond 20 s the aim is
-// the current spectrum, up to 15 s the target, and at 17.5 s, halfway, their geometric mean.
-TEST(correction_aim, fades_from_the_target_to_the_current_spectrum) {
+// the smaller of the input's and the current spectrum (no amplification there), up to 15 s the
+// target, and at 17.5 s, halfway, the geometric mean of the two.
+TEST(correction_aim, fades_from_the_target_to_the_waves_own_content) {
   const motion::grid g = motion::make_grid(8, 4.375f, 8);
   const std::vector<float> target{0.0f, 10.0f, 40.0f, 50.0f, 60.0f};
+  const std::vector<float> input{0.0f, 15.0f, 30.0f, 1.0f, 1.0f};
   const std::vector<float> current{0.0f, 20.0f, 10.0f, 70.0f, 80.0f};
   std::vector<float> aim(5, -1.0f);
-  motion::correction_aim(g, {}, target, current, aim);
-  EXPECT_EQ(aim[1], 20.0f);
+  motion::correction_aim(g, {}, target, input, current, aim);
+  EXPECT_EQ(aim[1], 15.0f);
   EXPECT_NEAR(aim[2], 20.0f, 1e-4f);
   EXPECT_EQ(aim[3], 50.0f);
   EXPECT_EQ(aim[4], 60.0f);
+  // The other way round beyond 20 s: the current spectrum is the smaller.
+  const std::vector<float> high_input{0.0f, 25.0f, 30.0f, 1.0f, 1.0f};
+  motion::correction_aim(g, {}, target, high_input, current, aim);
+  EXPECT_EQ(aim[1], 20.0f);
 }
 
 }  // namespace
