@@ -61,6 +61,7 @@ TEST(pattern_walk, stops_at_a_value_descriptor_without_a_value) {
 
 TEST(pattern_walk, values_left_at_the_end_restart_at_the_last_outer_group) {
   EXPECT_EQ(walk("(I2,2(I3))", {1, 2, 3, 4, 5, 6}), (lines{" 1  2  3", "  4  5", "  6"}));
+  EXPECT_EQ(walk("(I2,(I3))", {1, 2, 3, 4}), (lines{" 1  2", "  3", "  4"}));  // a group once
   EXPECT_EQ(walk("(I2)", {1, 2, 3}), (lines{" 1", " 2", " 3"}));
   EXPECT_EQ(walk("('h',I2,'t')", {1, 2}), (lines{"h 1t", "h 2t"}));
   // A pattern that can take no value ends after one record instead of looping.
