@@ -59,7 +59,7 @@ TEST(golden, whole_runs_byte_for_byte) {
     if (row.input != nullptr) {
       std::filesystem::copy_file(golden / row.input, dir / row.input);
     }
-    const watched_result r = run_watched(*row.program, dir.path(), row.answers);
+    const run_result r = run_program(*row.program, dir.path(), row.answers);
     ASSERT_FALSE(row.console.empty());
     EXPECT_EQ(first_difference(r.out, row.console), "");
     EXPECT_EQ(r.err, "");

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "run_program.h"
-#include "watch.h"
 
 namespace e2e {
 
@@ -21,13 +20,12 @@ inline const std::filesystem::path fitwave = GM_FITWAVE_PATH;
 inline const std::filesystem::path seedwave = GM_SEEDWAVE_PATH;
 
 using testsupport::crlf;
-using testsupport::on_file;
 using testsupport::on_stdout;
 using testsupport::read_file;
-using testsupport::run_watched;
+using testsupport::run_program;
+using testsupport::run_result;
 using testsupport::scratch_dir;
 using testsupport::watch;
-using testsupport::watched_result;
 using testsupport::write_file;
 using lines = std::vector<std::string>;
 
@@ -181,7 +179,7 @@ inline void open_to_everyone(const std::filesystem::path& dir) {
 }
 
 // The outcome every fatal report ends in: the abort, no exit status.
-inline void expect_abort(const watched_result& r) {
+inline void expect_abort(const run_result& r) {
   EXPECT_FALSE(r.hung);
   EXPECT_EQ(r.status, -1);
   EXPECT_EQ(r.signal, SIGABRT);

@@ -4,17 +4,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "held_pipe.h"
 #include "run_program.h"
 
 namespace {
 
 using testsupport::crlf;
+using testsupport::on_stdout;
 using testsupport::read_file;
 using testsupport::run_result;
 using testsupport::scratch_dir;
@@ -23,9 +26,9 @@ using testsupport::write_file;
 const std::string prompt = crlf({" Enter Number of Iterations (Nit: up to 10)"});
 
 run_result run(const scratch_dir& dir, std::string_view scenario, std::string_view input,
-               int signal_after_ms = 0, int sig = SIGINT) {
+               const testsupport::watch& w = {}) {
   write_file(dir / "scenario", std::string(scenario) + "\n");
-  return testsupport::run_program(GM_TEXTIO_PROBE, dir.path(), input, signal_after_ms, sig);
+  return testsupport::run_program(GM_TEXTIO_PROBE, dir.path(), input, w);
 }
 
 std::string report(std::string_view first, std::string_view unit, std::string_view pattern,
@@ -167,18 +170,46 @@ TEST(signals, faults_abort_after_the_shutdown) {
 
 TEST(signals, interrupt_and_termination_exit_with_status_one) {
   scratch_dir dir;
-  run_result r = run(dir, "interrupt", "", 300, SIGINT);
+  run_result r = run(dir, "interrupt", "", on_stdout(prompt, SIGINT));
   EXPECT_EQ(r.out, prompt);
   EXPECT_EQ(r.err, crlf({"Interrupt"}));
   EXPECT_EQ(r.status, 1);
-  r = run(dir, "interrupt", "", 300, SIGTERM);
+  r = run(dir, "interrupt", "", on_stdout(prompt, SIGTERM));
   EXPECT_EQ(r.err, crlf({"Killed"}));
   EXPECT_EQ(r.status, 1);
   // An interrupt ignored when the run began stays ignored.
-  r = run(dir, "ignored_interrupt", "", 300, SIGINT);
+  r = run(dir, "ignored_interrupt", "", on_stdout(crlf({" waiting"}), SIGINT));
+  EXPECT_EQ(r.signals_sent, 1);
   EXPECT_EQ(r.out, crlf({" waiting", " done"}));
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 0);
+}
+
+// An interrupt while the run waits for an answer and table records are held for a pipe that is
+// full: the shutdown waits to hand them over, and a termination request meets it there. It must
+// not start a second end: one message, status 1, and every record delivered once the pipe is read.
+TEST(signals, a_second_signal_during_the_shutdown_is_held_off) {
+  scratch_dir dir;
+  testsupport::held_pipe table(dir / "table.csv", true);
+  const testsupport::watch w{{
+      {SIGINT,
+       [](const run_result& r) { return r.out == prompt && testsupport::is_sleeping(r.pid); }},
+      {SIGTERM,
+       [&](const run_result& r) {
+         return r.err == crlf({"Interrupt"}) && testsupport::is_sleeping(r.pid) && table.full();
+       },
+       [&] { table.release(); }},
+  }};
+  const run_result r = run(dir, "table_then_fail", "", w);
+  EXPECT_EQ(r.signals_sent, 2);
+  EXPECT_FALSE(r.hung);
+  EXPECT_EQ(r.err, crlf({"Interrupt"}));
+  EXPECT_EQ(r.status, 1);
+  const std::string got = table.finish();  // the brim first, then the table
+  EXPECT_EQ(got.find_first_not_of('x'), table.brim());
+  EXPECT_EQ(got.substr(std::min(table.brim(), got.size())),
+            crlf({"period(sec),kokuji1461,Iteration No.  1,Iteration No.", "  0.0100,  0.8000E+03,",
+                  "  0.0200,  0.8000E+03,"}));
 }
 
 }  // namespace
