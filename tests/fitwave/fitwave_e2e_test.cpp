@@ -80,7 +80,7 @@ std::string report(const char* first, const char* unit, const char* format) {
          crlf({"lately reading sequential formatted external IO"});
 }
 
-TEST(FitwaveRun, ConsoleTranscripts) {
+TEST(fitwave_run, console_transcripts) {
   // The default exponent 1/nit as printed: nit = 0 divides by zero.
   const std::string one = "  1.", third = "  0.333333343", tenth = "  0.100000001",
                     infinite = "  Infinity";
@@ -173,7 +173,7 @@ bool laid_out(const std::string& row, std::size_t values) {
   return ok;
 }
 
-TEST(FitwaveFiles, TableAndWaveLayout) {
+TEST(fitwave_files, table_and_wave_layout) {
   std::vector<std::string> first_run;
   for (int nit : {1, 2, 0, -3}) {
     // Corner times 2, 20, 40, 50 s and ampfac 1, so that iteration 1 is the same in every run.
@@ -205,7 +205,7 @@ TEST(FitwaveFiles, TableAndWaveLayout) {
   }
 }
 
-TEST(FitwaveFiles, OverwritingAndNames) {
+TEST(fitwave_files, overwriting_and_names) {
   const std::string input = "wave.csv\n1\n0\n0\n";
   const outcome fresh = run_256(input + "table.csv\nfitted.csv\n");
   // A longer old table is cut after the new records; one name for both keeps only the wave.

@@ -106,7 +106,7 @@ void expect_seed_file(const std::string& file, std::int32_t seed, corners c) {
   }
 }
 
-TEST(SeedwaveRun, DefaultAnswersGiveTheDialogueAndTheSeedFile) {
+TEST(seedwave_run, default_answers_give_the_dialogue_and_the_seed_file) {
   scratch_dir dir;
   const auto r = seedwave(dir, "1\n0\nseed.csv\n");
   EXPECT_EQ(r.out, opening() + name_prompt);
@@ -122,7 +122,7 @@ TEST(SeedwaveRun, DefaultAnswersGiveTheDialogueAndTheSeedFile) {
   expect_seed_file(file, 1, {});
 }
 
-TEST(SeedwaveRun, SameSeedSameFileOtherSeedOtherFile) {
+TEST(seedwave_run, same_seed_same_file_other_seed_other_file) {
   scratch_dir dir;
   seedwave(dir, "1\n0\na.csv\n");
   seedwave(dir, "1\n0\nb.csv\n");
@@ -134,7 +134,7 @@ TEST(SeedwaveRun, SameSeedSameFileOtherSeedOtherFile) {
   expect_seed_file(read_file(dir / "c.csv"), 2, {});
 }
 
-TEST(SeedwaveRun, TheMaskSeedWritesTheZeroPhaseWave) {
+TEST(seedwave_run, the_mask_seed_writes_the_zero_phase_wave) {
   scratch_dir dir;
   const auto r = seedwave(dir, "123459876\n0\nseed.csv\n");
   EXPECT_EQ(r.out, opening() + name_prompt);
@@ -142,7 +142,7 @@ TEST(SeedwaveRun, TheMaskSeedWritesTheZeroPhaseWave) {
   expect_seed_file(read_file(dir / "seed.csv"), mask, {});
 }
 
-TEST(SeedwaveRun, CornerAnswers) {
+TEST(seedwave_run, corner_answers) {
   struct row {
     const char* answers;  // after the seed 5
     bool asks;            // "Enter tb,tc,td,te(s):" shown
@@ -170,7 +170,7 @@ TEST(SeedwaveRun, CornerAnswers) {
   }
 }
 
-TEST(SeedwaveRun, WithoutEnvelopeTheFileSumsToZeroWithinItsDigits) {
+TEST(seedwave_run, without_envelope_the_file_sums_to_zero_within_its_digits) {
   scratch_dir dir;
   seedwave(dir, "11\n1\n0 100 200 300\nseed.csv\n");
   const std::vector<std::string> lines = lines_of(read_file(dir / "seed.csv"));
@@ -188,7 +188,7 @@ TEST(SeedwaveRun, WithoutEnvelopeTheFileSumsToZeroWithinItsDigits) {
   EXPECT_LT(slack, 100.0);
 }
 
-TEST(SeedwaveRun, NullSeedIsSeedZero) {
+TEST(seedwave_run, null_seed_is_seed_zero) {
   scratch_dir dir;
   const std::pair<const char*, const char*> runs[] = {
       {"0", "zero"}, {",", "comma"}, {"/", "slash"}};
@@ -203,7 +203,7 @@ TEST(SeedwaveRun, NullSeedIsSeedZero) {
   EXPECT_EQ(read_file(dir / "slash"), zero);
 }
 
-TEST(SeedwaveRun, FileNameAnswers) {
+TEST(seedwave_run, file_name_answers) {
   struct row {
     std::string answer;
     std::string file;
@@ -232,7 +232,7 @@ TEST(SeedwaveRun, FileNameAnswers) {
   }
 }
 
-TEST(SeedwaveRun, NullFileNameIsRefusedByTheOpen) {
+TEST(seedwave_run, null_file_name_is_refused_by_the_open) {
   for (const char* answer : {",\n", "/\n", " , \n"}) {
     SCOPED_TRACE(answer);
     scratch_dir dir;
