@@ -7,26 +7,17 @@
 #include <cstdio>
 
 #include "run_program.h"
+#include "transcripts.h"
 
 namespace {
 
-using testsupport::crlf;
-using testsupport::read_file;
-using testsupport::run_program;
-using testsupport::scratch_dir;
-using testsupport::write_file;
+using namespace testsupport;
 
 const std::filesystem::path program = GM_FITWAVE_PATH;
 
-// A header, then n records of time (step 0.01 s) and acceleration, lines in CR LF.
+// n samples at 0.01 s.
 std::string wave(int n) {
-  std::string s = "time(sec),seed-Acc(gal)\r\n";
-  char line[64];
-  for (int i = 0; i < n; ++i) {
-    std::snprintf(line, sizeof line, "%8.4f,%.2f\r\n", i * 0.01, 120.0 * std::sin(0.9 * i) + 45);
-    s += line;
-  }
-  return s;
+  return wave_file(n, 0.01, [](int i) { return 120.0 * std::sin(0.9 * i) + 45; });
 }
 
 // A free-form real as printed: a blank, a sign place, nine significant digits, a point.
@@ -38,15 +29,10 @@ std::string fr(float v) {
 
 // The questions, with the default exponent shown as ampfac.
 std::string asked(const std::string& ampfac, int nit_prompts = 1, bool changes = false) {
-  std::string s = crlf({" Enter Acceleration Wave Data", ""});
-  for (int i = 0; i < nit_prompts; ++i) s += crlf({" Enter Number of Iterations (Nit: up to 10)"});
-  s += crlf({"", " Corner Times for Waveform:", "   tb,tc,td,te(s)=  4.  35.  60.  80.",
-             " Change Those Data? (Enter No=0 or Yes=1)"});
-  if (changes) s += crlf({" Enter tb,tc,td,te(s):"});
-  s += crlf({" Amplitue Factor for the Head and Tail of Waveform:",
-             "   Initial Value (ampfac=1/Nit) =" + ampfac,
-             " Change Those the Value? (Enter No=0 or Yes=1)"});
-  return changes ? s + crlf({" Enter ampfac (If ampfac=1, No Amplification):"}) : s;
+  lines l = fit::name + fit::nit;
+  for (int i = 1; i < nit_prompts; ++i) l.push_back(fit::nit.back());
+  l = l + fit::corners + (changes ? fit::new_corners : lines{}) + fit::ampfac(ampfac);
+  return joined(changes ? l + fit::new_ampfac : l);
 }
 // The sizes and the grid, evaluated here in single precision; then nit masked reports and the
 // two file prompts.
@@ -63,7 +49,7 @@ std::string fitted(int nt, int if1, int nf, int nit, float dt = 0.01f) {
                "    Error Criteria 2 (>=1.0) :#", "    Error Criteria 3 (<=0.05):#",
                "    Error Criteria 4 (>=0.95):#"});
   }
-  return s + crlf({"", " Enter Response Spectra Data", "", " Enter output acceleration file name"});
+  return s + joined(fit::table_name + fit::wave_name);
 }
 std::string masked(std::string out) {
   for (const std::string_view label : {"0.85):", "1.0) :", "0.05):", "0.95):"}) {
@@ -74,10 +60,6 @@ std::string masked(std::string out) {
     }
   }
   return out;
-}
-std::string report(const char* first, const char* unit, const char* format) {
-  return crlf({first, unit}) + (*format ? crlf({format}) : "") +
-         crlf({"lately reading sequential formatted external IO"});
 }
 
 TEST(fitwave_run, console_transcripts) {
@@ -110,15 +92,12 @@ TEST(fitwave_run, console_transcripts) {
       {wave(1) + "0.01\r\n", plain, lt2, "", 1},
       {wave(4), "wave.csv\nabc\n",
        crlf({" Enter Acceleration Wave Data", "", " Enter Number of Iterations (Nit: up to 10)"}),
-       report("invalid number: incomprehensible list input", "apparent state: unit 5 (unnamed)",
-              "last format: list io"),
+       report("invalid number: incomprehensible list input", "unit 5 (unnamed)", "list io", true),
        -1, SIGABRT},
       {wave(4), "", crlf({" Enter Acceleration Wave Data"}),
-       report("fmt: end of file", "apparent state: unit 5 (unnamed)", "last format: (A20)"), -1,
-       SIGABRT},
+       report("fmt: end of file", "unit 5 (unnamed)", "(A20)", true), -1, SIGABRT},
       {wave(4), "\n1\n0\n0\n", asked(one),
-       report("open: null file name", "apparent state: unit 11 named ", "last format: list io"), -1,
-       SIGABRT},
+       report("open: null file name", "unit 11 named ", "list io", true), -1, SIGABRT},
   };
   for (const row& r : rows) {
     scratch_dir dir;
@@ -152,16 +131,6 @@ outcome run_256(const std::string& answers, const std::string& old_table = "") {
   if (!old_table.empty()) write_file(dir / "table.csv", old_table);
   return {run_program(program, dir.path(), answers), read_file(dir / "table.csv"),
           read_file(dir / "fitted.csv"), read_file(dir / "wave.csv")};
-}
-
-// The records of a file, each ended by CR LF.
-std::vector<std::string> records(const std::string& text) {
-  std::vector<std::string> r;
-  for (std::size_t at = 0, lf; (lf = text.find('\n', at)) != std::string::npos; at = lf + 1) {
-    EXPECT_EQ(text[lf - 1], '\r');
-    r.push_back(text.substr(at, lf - 1 - at));
-  }
-  return r;
 }
 
 // A row of "(F8.4,20(',',E12.4))" with values E12.4 fields: "  0.5000,  0.8000E+03,".
@@ -214,14 +183,13 @@ TEST(fitwave_files, overwriting_and_names) {
   // A null table name is refused instead of naming the input wave, which stays as it was.
   for (const char* null_name : {",\n", "/\n"}) {
     const outcome o = run_256(input + null_name + "fitted.csv\n");
-    EXPECT_EQ(o.run.err, report("open: null file name", "apparent state: unit 11 named ",
-                                "last format: list io"));
+    EXPECT_EQ(o.run.err, report("open: null file name", "unit 11 named ", "list io", true));
     EXPECT_EQ(o.run.signal, SIGABRT);
     EXPECT_EQ(o.input, wave(256));
   }
   // A blank wave name after the table is written keeps the whole table.
   const outcome blank = run_256(input + "table.csv\n\n");
-  EXPECT_EQ(blank.run.err, report("open: null file name", "apparent state: unit 12 named ", ""));
+  EXPECT_EQ(blank.run.err, report("open: null file name", "unit 12 named ", "", true));
   EXPECT_EQ(blank.table, fresh.table);
 }
 

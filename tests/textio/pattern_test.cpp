@@ -6,26 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "record_collector.h"
+
 namespace {
 
 using namespace textio::detail;
 using lines = std::vector<std::string>;
 
-struct collect : record_writer {
-  lines out;
-  void end_record() override {
-    out.push_back(record);
-    record.clear();
-  }
-};
-
 lines walk(std::string_view pattern, std::initializer_list<textio::value> values = {}) {
   const parsed_pattern p = parse_pattern(pattern);
   EXPECT_TRUE(p.ok) << pattern;
   if (!p.ok) return {};
-  collect c;
+  testsupport::record_collector c;
   walk_pattern(p, std::span<const textio::value>(values.begin(), values.size()), c);
-  return c.out;
+  return c.records;
 }
 
 TEST(pattern_walk, the_programs_patterns) {

@@ -13,12 +13,14 @@
 
 #include "held_pipe.h"
 #include "run_program.h"
+#include "transcripts.h"
 
 namespace {
 
 using testsupport::crlf;
 using testsupport::on_stdout;
 using testsupport::read_file;
+using testsupport::report;
 using testsupport::run_result;
 using testsupport::scratch_dir;
 using testsupport::write_file;
@@ -29,14 +31,6 @@ run_result run(const scratch_dir& dir, std::string_view scenario, std::string_vi
                const testsupport::watch& w = {}) {
   write_file(dir / "scenario", std::string(scenario) + "\n");
   return testsupport::run_program(GM_TEXTIO_PROBE, dir.path(), input, w);
-}
-
-std::string report(std::string_view first, std::string_view unit, std::string_view pattern,
-                   bool reading) {
-  std::string s = crlf({first, std::string("apparent state: unit ") + std::string(unit)});
-  if (!pattern.empty()) s += crlf({std::string("last format: ") + std::string(pattern)});
-  return s + crlf({reading ? "lately reading sequential formatted external IO"
-                           : "lately writing sequential formatted external IO"});
 }
 
 TEST(run_end, a_normal_run_is_silent_with_status_zero) {
@@ -55,15 +49,16 @@ TEST(fatal_report, read_errors_on_the_console) {
     std::string err;
   } rows[] = {
       {"bad_number", "abc\n",
-       report("invalid number: incomprehensible list input", "5 (unnamed)", "list io", true)},
+       report("invalid number: incomprehensible list input", "unit 5 (unnamed)", "list io", true)},
       {"bad_number", "1.0\n",
-       report("invalid integer: read unexpected character", "5 (unnamed)", "list io", true)},
+       report("invalid integer: read unexpected character", "unit 5 (unnamed)", "list io", true)},
       {"overflow", "3000000000\n",
-       report("invalid integer: integer overflow", "5 (unnamed)", "list io", true)},
-      {"eof_list", "\n\n", report("list in: end of file", "5 (unnamed)", "list io", true)},
-      {"read_start_eof", "", report("read start: end of file", "5 (unnamed)", "list io", true)},
-      {"eof_field", "", report("fmt: end of file", "5 (unnamed)", "(A20)", true)},
-      {"blank_name", "    \n", report("open: null file name", "12 named ", "", true)},
+       report("invalid integer: integer overflow", "unit 5 (unnamed)", "list io", true)},
+      {"eof_list", "\n\n", report("list in: end of file", "unit 5 (unnamed)", "list io", true)},
+      {"read_start_eof", "",
+       report("read start: end of file", "unit 5 (unnamed)", "list io", true)},
+      {"eof_field", "", report("fmt: end of file", "unit 5 (unnamed)", "(A20)", true)},
+      {"blank_name", "    \n", report("open: null file name", "unit 12 named ", "", true)},
   };
   for (const auto& row : rows) {
     scratch_dir dir;
@@ -77,7 +72,7 @@ TEST(fatal_report, a_bad_data_record_names_the_file) {
   scratch_dir dir;
   write_file(dir / "data.csv", crlf({"time,acc", "0,1", "0.01,abc"}));
   const run_result r = run(dir, "bad_data", "");
-  EXPECT_EQ(r.err, report("invalid number: incomprehensible list input", "11 named data.csv",
+  EXPECT_EQ(r.err, report("invalid number: incomprehensible list input", "unit 11 named data.csv",
                           "list io", true));
   EXPECT_EQ(r.signal, SIGABRT);
 }
@@ -88,8 +83,8 @@ TEST(fatal_report, a_table_keeps_the_records_written_before_the_failure) {
   write_file(dir / "table.csv", old);
   const run_result r = run(dir, "table_then_fail", "abc\n");
   EXPECT_EQ(r.out, prompt);
-  EXPECT_EQ(r.err,
-            report("invalid number: incomprehensible list input", "5 (unnamed)", "list io", true));
+  EXPECT_EQ(r.err, report("invalid number: incomprehensible list input", "unit 5 (unnamed)",
+                          "list io", true));
   EXPECT_EQ(r.signal, SIGABRT);
   EXPECT_EQ(read_file(dir / "table.csv"),
             crlf({"period(sec),kokuji1461,Iteration No.  1,Iteration No.", "  0.0100,  0.8000E+03,",
@@ -104,12 +99,12 @@ TEST(fatal_report, failed_writes_are_never_success) {
     const char* scenario;
     std::string err;
   } rows[] = {
-      {"full_file", report(full, "12 named /dev/full", "list io", false)},
-      {"full_stdout", report(full, "6 (unnamed)", "list io", false)},
-      {"directory_write", report("write start: can't write file", "11 named sub",
+      {"full_file", report(full, "unit 12 named /dev/full", "list io", false)},
+      {"full_stdout", report(full, "unit 6 (unnamed)", "list io", false)},
+      {"directory_write", report("write start: can't write file", "unit 11 named sub",
                                  "('period(sec),kokuji1461',20(',Iteration No.',I3))", false)},
       {"directory_read",
-       report("list in: " + std::string(::strerror(EISDIR)), "11 named sub", "list io", true)},
+       report("list in: " + std::string(::strerror(EISDIR)), "unit 11 named sub", "list io", true)},
   };
   for (const auto& row : rows) {
     const run_result r = run(dir, row.scenario, "");
@@ -124,11 +119,11 @@ TEST(fatal_report, first_write_to_a_read_only_file) {
   write_file(dir / "ro.csv", "kept\r\n");
   ::chmod((dir / "ro.csv").c_str(), 0444);
   run_result r = run(dir, "read_only", "");
-  EXPECT_EQ(r.err,
-            report("list output start: can't write file", "11 named ro.csv", "list io", false));
+  EXPECT_EQ(r.err, report("list output start: can't write file", "unit 11 named ro.csv", "list io",
+                          false));
   EXPECT_EQ(r.signal, SIGABRT);
   r = run(dir, "read_only_pattern", "");
-  EXPECT_EQ(r.err, report("write start: can't write file", "11 named ro.csv",
+  EXPECT_EQ(r.err, report("write start: can't write file", "unit 11 named ro.csv",
                           "('period(sec),kokuji1461',20(',Iteration No.',I3))", false));
   EXPECT_EQ(read_file(dir / "ro.csv"), "kept\r\n");
 }
@@ -137,9 +132,9 @@ TEST(fatal_report, a_failure_during_the_shutdown_aborts_at_once) {
   scratch_dir dir;
   const run_result r = run(dir, "second_report", "abc\n");
   const std::string full = "write: " + std::string(::strerror(ENOSPC));
-  EXPECT_EQ(r.err,
-            report("invalid number: incomprehensible list input", "5 (unnamed)", "list io", true) +
-                crlf({full, "fatal error during shutdown: aborting", "IOT Trap"}));
+  EXPECT_EQ(r.err, report("invalid number: incomprehensible list input", "unit 5 (unnamed)",
+                          "list io", true) +
+                       crlf({full, "fatal error during shutdown: aborting", "IOT Trap"}));
   EXPECT_EQ(r.signal, SIGABRT);
 }
 
