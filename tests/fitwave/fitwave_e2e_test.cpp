@@ -1,5 +1,5 @@
 // fitwave run as a user runs it: piped answers, both console streams, exit and files, byte for
-// byte. The values of the criteria are held by the unit tests; here they are masked.
+// byte. The criteria are masked here: the golden runs hold their values.
 #include <gtest/gtest.h>
 
 #include <cmath>
