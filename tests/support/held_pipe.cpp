@@ -13,11 +13,11 @@ namespace testsupport {
 
 held_pipe::held_pipe(const std::filesystem::path& path, bool brimful) {
   if (::mkfifo(path.c_str(), 0600) != 0) throw std::runtime_error("mkfifo");
-  fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+  fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd_ < 0) throw std::runtime_error("open fifo");
   capacity_ = ::fcntl(fd_, F_GETPIPE_SZ);
   if (brimful) {
-    const int w = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+    const int w = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     const std::string block(4096, 'x');
     for (ssize_t n; (n = ::write(w, block.data(), block.size())) > 0;) {
       brim_ += static_cast<std::size_t>(n);
