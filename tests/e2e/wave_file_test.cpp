@@ -12,6 +12,7 @@ using namespace std::string_literals;
 
 const std::string answers = "w.csv\n2\n0\n0\nsp.csv\nfit.csv\n";
 const std::string too_short = "  NT<2 !!!!! The wave needs at least two samples.";
+const std::string bad_step = "  DT<=0 !!!!! The time step must be positive.";
 
 // A wave whose data cannot be read: the report names the file, the run aborts, and no result
 // file appears.
@@ -41,24 +42,29 @@ TEST(wave_file, unreadable_values_end_the_run_with_the_report) {
   }
 }
 
-// Waves that hold fewer than two pairs: one line on the console and status 1, nothing written.
-TEST(wave_file, fewer_than_two_samples_stop_with_status_1) {
+// Waves without a usable time step (fewer than two pairs, or a first step that is not a
+// positive finite number): one line on the console and status 1, nothing written.
+TEST(wave_file, waves_without_a_time_step_stop_with_status_1) {
   const struct {
     const char* what;
     std::string wave;
+    const std::string& line;
   } rows[] = {
-      {"empty file", ""},
-      {"header only", "time(sec),Acc(gal)\r\n"},
-      {"header and one pair", "time(sec),Acc(gal)\r\n0.0,1.0\r\n"},
-      {"CR-only line ends: one record", "h\r0.00,1.0\r0.01,2.0\r0.02,3.0\r0.03,4.0\r"},
-      {"NUL bytes in the header only", "h\0\0\0\r\n"s},
+      {"empty file", "", too_short},
+      {"header only", "time(sec),Acc(gal)\r\n", too_short},
+      {"header and one pair", "time(sec),Acc(gal)\r\n0.0,1.0\r\n", too_short},
+      {"CR-only line ends: one record", "h\r0.00,1.0\r0.01,2.0\r0.02,3.0\r0.03,4.0\r", too_short},
+      {"NUL bytes in the header only", "h\0\0\0\r\n"s, too_short},
+      {"zero step", "h\r\n0.01,1.0\r\n0.01,2.0\r\n0.02,3.0\r\n", bad_step},
+      {"negative step", "h\r\n0.02,1.0\r\n0.01,2.0\r\n0.00,3.0\r\n", bad_step},
+      {"infinite step", "h\r\n-3e38,1.0\r\n3e38,2.0\r\n", bad_step},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     scratch_dir dir;
     write_file(dir / "w.csv", row.wave);
     const run_result r = run_program(fitwave, dir.path(), answers);
-    EXPECT_EQ(r.out, joined(fit::dialogue() + lines{too_short}));
+    EXPECT_EQ(r.out, joined(fit::dialogue() + lines{row.line}));
     EXPECT_EQ(r.err, "");
     EXPECT_FALSE(r.hung);
     EXPECT_EQ(r.status, 1);
