@@ -141,16 +141,18 @@ parsed_record parse_columns(std::string_view text, const record_options& options
   r.rec.unit = accel_unit::gal;
   std::vector<double> times;
   std::size_t width = 0;
-  bool first = true;
-  int time_column = 0;  // from 1; 0: no time column
+  bool first = true;        // the first line of numbers is still to come
+  bool header_open = true;  // a non-numeric line may still be the header
+  int time_column = 0;      // from 1; 0: no time column
   int acc_column = 0;
   for (const text_line& line : split_lines(text)) {
     if (trim(line.text).empty() || is_comment(line.text)) continue;
     const numbers_of_line n = numbers_in(line.text);
-    if (first && n.bad) {
-      first = false;  // a header line
+    if (header_open && n.bad) {
+      header_open = false;
       continue;
     }
+    header_open = false;
     if (n.bad) {
       r.error = error_at(line.number, "expected a number, found " + quoted(*n.bad));
       return r;
