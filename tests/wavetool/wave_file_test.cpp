@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "run_program.h"
+#include "wavetool/import.h"
 
 namespace {
 
@@ -92,6 +93,42 @@ TEST(write_atomically, whole_file_or_nothing) {
   EXPECT_EQ(blocked->message, "cannot be written: Is a directory");
   EXPECT_TRUE(std::filesystem::is_directory(dir / "d"));
   EXPECT_EQ(names(), (std::vector<std::string>{"d", "w.csv"}));
+}
+
+// fitwave takes dt = time(2) - time(1) in float, each time read to double and then to float.
+TEST(wave_text, times_give_the_step_in_float_and_values_read_back) {
+  const std::vector<float> gal{1.0f, -0.1f, 1e-7f, 123456.789f, 0.0f};
+  for (const double dt : {0.005, 0.01, 0.02, 0.0025, 1.0 / 3.0, 1.0 / 200.0, 0.1}) {
+    const std::string text = wavetool::wave_text(gal, dt);
+    ASSERT_TRUE(text.starts_with("time(s),acc(gal)\r\n")) << dt;
+    EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1);
+    const wavetool::wave_result w = wavetool::parse_wave(text, "w.csv");
+    ASSERT_TRUE(w.ok()) << dt;
+    EXPECT_EQ(w.w.dt, static_cast<float>(dt)) << dt;
+    EXPECT_EQ(w.w.acc, gal) << dt;
+  }
+}
+
+TEST(window_of, samples_between_start_and_end) {
+  struct row {
+    std::optional<double> start, end;
+    std::size_t first, count;
+  };
+  // Ten samples at 0.01 s: times 0 to 0.09.
+  const row rows[] = {
+      {std::nullopt, std::nullopt, 0, 10},
+      {0.02, std::nullopt, 2, 8},
+      {std::nullopt, 0.03, 0, 4},
+      {0.015, 0.035, 2, 2},
+      {0.03, 0.03, 3, 1},
+      {0.5, std::nullopt, 0, 0},
+      {std::nullopt, 5.0, 0, 10},
+  };
+  for (const row& r : rows) {
+    const wavetool::sample_range s = wavetool::window_of(10, 0.01, r.start, r.end);
+    EXPECT_EQ(s.first, r.first) << r.start.value_or(-1) << " " << r.end.value_or(-1);
+    EXPECT_EQ(s.count, r.count) << r.start.value_or(-1) << " " << r.end.value_or(-1);
+  }
 }
 
 }  // namespace

@@ -122,6 +122,23 @@ TEST(wavetool_import, each_format_written_as_fitwave_reads_it) {
   }
 }
 
+TEST(wavetool_import, longer_than_fitwave_fits_is_written_with_a_warning) {
+  const scratch_dir dir;
+  std::string record;
+  for (int i = 0; i < 32769; ++i) record += i % 2 ? "1\n" : "-1\n";
+  write_file(dir / "r.txt", record);
+  const auto run =
+      run_command(wavetool, {"import", "r.txt", "-o", "w.csv", "--dt", "0.01"}, dir.path());
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err,
+            "wavetool: r.txt: read as columns\n"
+            "wavetool: warning: w.csv: 32769 samples; fitwave fits at most 32768 (cut a window "
+            "with --start/--end)\n");
+  const std::string wave = read_file(dir / "w.csv");
+  EXPECT_EQ(std::count(wave.begin(), wave.end(), '\n'), 32770);
+  EXPECT_TRUE(wave.ends_with("\r\n327.68,-1\r\n"));
+}
+
 TEST(wavetool_import, bad_input_one_line_status_1_and_no_file) {
   struct row {
     const char* what;
