@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -14,20 +15,20 @@ record_error error_at(int line, std::string message) {
 
 // The NPTS and DT of an AT2 fourth line: "NPTS=  7995, DT=   .0050 SEC" (newer files) or
 // "  7995    .0050    NPTS, DT" (older files).
-std::optional<std::pair<long, double>> at2_size(std::string_view line) {
+std::optional<std::pair<double, double>> at2_size(std::string_view line) {
   const std::size_t npts = line.find("NPTS=");
   const std::size_t dt = line.find("DT=");
   if (npts != std::string_view::npos && dt != std::string_view::npos) {
     const auto n = parse_leading_number(line.substr(npts + 5));
     const auto d = parse_leading_number(line.substr(dt + 3));
-    if (n && d) return std::pair{std::lround(n->value), d->value};
+    if (n && d) return std::pair{n->value, d->value};
     return std::nullopt;
   }
   const auto fields = split_fields(line);
   if (fields.size() >= 3 && fields[2] == "NPTS") {
     const auto n = parse_number(fields[0]);
     const auto d = parse_number(fields[1]);
-    if (n && d) return std::pair{std::lround(*n), *d};
+    if (n && d) return std::pair{*n, *d};
   }
   return std::nullopt;
 }
@@ -110,14 +111,17 @@ parsed_record parse_at2(std::string_view text) {
     r.error = error_at(4, "expected \"NPTS= n, DT= step SEC\" or \"n step NPTS, DT\"");
     return r;
   }
-  const auto [npts, dt] = *size;
-  if (npts < 2 || !(dt > 0.0) || !std::isfinite(dt)) {
+  const auto [points, dt] = *size;
+  // A count beyond any record (1e9 samples) is a damaged header, not a request for memory.
+  if (!(points >= 2 && points <= 1e9 && points == std::trunc(points)) || !(dt > 0.0) ||
+      !std::isfinite(dt)) {
     r.error = error_at(4, "expected at least 2 points and a positive step, found NPTS " +
-                              std::to_string(npts) + " and DT " + short_text(dt));
+                              short_text(points) + " and DT " + short_text(dt));
     return r;
   }
+  const auto npts = static_cast<long>(points);
   r.rec.dt = dt;
-  r.rec.values.reserve(static_cast<std::size_t>(npts));
+  r.rec.values.reserve(std::min(static_cast<std::size_t>(npts), text.size()));
   for (std::size_t k = 4; k < lines.size() && std::ssize(r.rec.values) < npts; ++k) {
     const numbers_of_line n = numbers_in(lines[k].text);
     if (n.bad) {

@@ -192,6 +192,8 @@ TEST(record_readers, text_that_breaks_its_format_names_line_and_expectation) {
        {},
        4,
        "expected at least 2 points and a positive step, found NPTS 3 and DT 0"},
+      {record_format::at2, "a\nb\nc\nNPTS= 1e12, DT= .01 SEC\n.1 .2 .3\n", opts{}, 4,
+       "expected at least 2 points and a positive step, found NPTS 1e+12 and DT 0.01"},
       {record_format::knet,
        "Sampling Freq(Hz) 100Hz\n1 2 3\n",
        {},
