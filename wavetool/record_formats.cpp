@@ -144,6 +144,7 @@ parsed_record parse_columns(std::string_view text, const record_options& options
   parsed_record r;
   r.rec.unit = accel_unit::gal;
   std::vector<double> times;
+  std::vector<int> time_lines;
   std::size_t width = 0;
   bool first = true;        // the first line of numbers is still to come
   bool header_open = true;  // a non-numeric line may still be the header
@@ -185,7 +186,10 @@ parsed_record parse_columns(std::string_view text, const record_options& options
       return r;
     }
     r.rec.values.push_back(n.values[static_cast<std::size_t>(acc_column - 1)]);
-    if (time_column > 0) times.push_back(n.values[0]);
+    if (time_column > 0) {
+      times.push_back(n.values[0]);
+      time_lines.push_back(line.number);
+    }
   }
   if (r.rec.values.size() < 2) {
     r.error =
@@ -195,6 +199,17 @@ parsed_record parse_columns(std::string_view text, const record_options& options
   r.rec.dt = options.dt ? *options.dt : times[1] - times[0];
   if (!(r.rec.dt > 0.0) || !std::isfinite(r.rec.dt)) {
     r.error = error_at(0, "expected a positive time step, found " + short_text(r.rec.dt));
+    return r;
+  }
+  // fitwave takes only the first step: a record sampled unevenly would be stretched unseen.
+  for (std::size_t i = 2; i < times.size(); ++i) {
+    const double want = times[0] + static_cast<double>(i) * r.rec.dt;
+    if (std::fabs(times[i] - want) > 0.01 * r.rec.dt) {
+      r.error = error_at(time_lines[i], "expected the time " + short_text(want) +
+                                            " (a constant step of " + short_text(r.rec.dt) +
+                                            " s), found " + short_text(times[i]));
+      return r;
+    }
   }
   return r;
 }

@@ -238,6 +238,8 @@ TEST(record_readers, text_that_breaks_its_format_names_line_and_expectation) {
        "expected at least 4 columns, found 3"},
       {record_format::columns, "# only\n0 1\n", opts{}, 0, "expected at least 2 samples, found 1"},
       {record_format::columns, "0 1\n0 2\n", opts{}, 0, "expected a positive time step, found 0"},
+      {record_format::columns, "0 1\n0.01 2\n0.02 3\n0.04 4\n", opts{}, 4,
+       "expected the time 0.03 (a constant step of 0.01 s), found 0.04"},
   };
   for (const row& r : rows) {
     const wavetool::parsed_record p =
