@@ -13,7 +13,7 @@
 
 namespace {
 
-const std::string data = GM_WAVETOOL_DATA;
+const std::string golden = GM_GOLDEN_DIR;
 
 // The four values of the last "Error Criteria" lines of a fitwave console.
 std::vector<float> last_printed_criteria(const std::string& console) {
@@ -30,12 +30,12 @@ std::vector<float> last_printed_criteria(const std::string& console) {
 // 5e-4 of itself, and so, at most, is every spectral value and every criterion.
 TEST(fitwave_criteria, agree_with_fitwave_within_the_files_rounding) {
   for (const char* run : {"seed1-fit5", "corralitos-fit3"}) {
-    const wavetool::wave_result w = wavetool::read_wave(data + "/" + run + "-fitted.csv");
+    const wavetool::wave_result w = wavetool::read_wave(golden + "/" + run + "-fitted.csv");
     ASSERT_TRUE(w.ok()) << run;
     const auto c = wavetool::fitwave_criteria(w.w.acc, w.w.dt);
     ASSERT_TRUE(c) << run;
     const std::vector<float> printed =
-        last_printed_criteria(testsupport::read_file(data + "/" + run + ".console"));
+        last_printed_criteria(testsupport::read_file(golden + "/" + run + ".console"));
     ASSERT_EQ(printed.size(), 4u) << run;
     EXPECT_NEAR(c->cr1, printed[0], 5e-4 * double{printed[0]}) << run;
     EXPECT_NEAR(c->cr2, printed[1], 5e-4 * double{printed[1]}) << run;
@@ -47,7 +47,7 @@ TEST(fitwave_criteria, agree_with_fitwave_within_the_files_rounding) {
 }
 
 TEST(evaluate, the_demo_wave_ends_moving) {
-  const wavetool::wave_result w = wavetool::read_wave(data + "/seed1-fit5-fitted.csv");
+  const wavetool::wave_result w = wavetool::read_wave(golden + "/seed1-fit5-fitted.csv");
   ASSERT_TRUE(w.ok());
   const wavetool::check_report r = wavetool::evaluate(w.w);
   // Measured on the demo run: -35 cm/s and -41.6 m at the end.

@@ -19,7 +19,7 @@ using wavetool_test::run_command;
 
 const std::filesystem::path wavetool = GM_WAVETOOL_PATH;
 const std::filesystem::path fitwave = GM_FITWAVE_PATH;
-const std::string data = GM_WAVETOOL_DATA;
+const std::string golden = GM_GOLDEN_DIR;
 
 std::vector<std::string> files_in(const std::filesystem::path& dir) {
   std::vector<std::string> n;
@@ -202,7 +202,7 @@ TEST(wavetool_import, bad_input_one_line_status_1_and_no_file) {
 // fitwave reads them, and fitwave fits it to the golden run's console and fitted wave.
 TEST(wavetool_import, peer_record_through_fitwave_matches_the_golden_run) {
   const scratch_dir dir;
-  std::filesystem::copy_file(data + "/RSN753_LOMAP_CLS000.AT2", dir / "r.AT2");
+  std::filesystem::copy_file(golden + "/RSN753_LOMAP_CLS000.AT2", dir / "r.AT2");
   const auto run = run_command(wavetool, {"import", "r.AT2", "-o", "c.csv"}, dir.path());
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "wavetool: r.AT2: read as PEER NGA (AT2)\n");
@@ -210,8 +210,8 @@ TEST(wavetool_import, peer_record_through_fitwave_matches_the_golden_run) {
                                "c.csv\r\n3\r\n1\r\n2 16 30 40\r\n0\r\ncs.csv\r\ncf.csv\r\n");
   EXPECT_EQ(fit.status, 0);
   EXPECT_EQ(fit.err, "");
-  EXPECT_EQ(fit.out, read_file(data + "/corralitos-fit3.console"));
-  EXPECT_EQ(read_file(dir / "cf.csv"), read_file(data + "/corralitos-fit3-fitted.csv"));
+  EXPECT_EQ(fit.out, read_file(golden + "/corralitos-fit3.console"));
+  EXPECT_EQ(read_file(dir / "cf.csv"), read_file(golden + "/corralitos-fit3-fitted.csv"));
 
   // Value for value as floats, times included (the text may differ).
   const auto rows = [](const std::string& text) {
@@ -228,15 +228,15 @@ TEST(wavetool_import, peer_record_through_fitwave_matches_the_golden_run) {
   };
   const auto ours = rows(read_file(dir / "c.csv"));
   EXPECT_EQ(ours.size(), 7995u);
-  EXPECT_TRUE(ours == rows(read_file(data + "/corralitos.csv")));
+  EXPECT_TRUE(ours == rows(read_file(golden + "/corralitos.csv")));
   ASSERT_GE(ours.size(), 2u);
   EXPECT_EQ(ours[1].first - ours[0].first, 0.005f);
 }
 
 TEST(wavetool_check, reports_any_wave_and_refuses_what_is_not_one) {
   const scratch_dir dir;
-  std::filesystem::copy_file(data + "/seed1-fit5-fitted.csv", dir / "f.csv");
-  std::filesystem::copy_file(data + "/RSN753_LOMAP_CLS000.AT2", dir / "r.AT2");
+  std::filesystem::copy_file(golden + "/seed1-fit5-fitted.csv", dir / "f.csv");
+  std::filesystem::copy_file(golden + "/RSN753_LOMAP_CLS000.AT2", dir / "r.AT2");
   const auto table = run_command(wavetool, {"check", "f.csv"}, dir.path());
   EXPECT_EQ(table.status, 0);
   EXPECT_EQ(table.err, "");
