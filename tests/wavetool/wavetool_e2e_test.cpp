@@ -202,7 +202,8 @@ TEST(wavetool_import, bad_input_one_line_status_1_and_no_file) {
 // fitwave reads them, and fitwave fits it to the golden run's console and fitted wave.
 TEST(wavetool_import, peer_record_through_fitwave_matches_the_golden_run) {
   const scratch_dir dir;
-  std::filesystem::copy_file(golden + "/RSN753_LOMAP_CLS000.AT2", dir / "r.AT2");
+  std::filesystem::copy_file(std::string(GM_WAVETOOL_DATA) + "/RSN753_LOMAP_CLS000.AT2",
+                             dir / "r.AT2");
   const auto run = run_command(wavetool, {"import", "r.AT2", "-o", "c.csv"}, dir.path());
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "wavetool: r.AT2: read as PEER NGA (AT2)\n");
@@ -236,7 +237,8 @@ TEST(wavetool_import, peer_record_through_fitwave_matches_the_golden_run) {
 TEST(wavetool_check, reports_any_wave_and_refuses_what_is_not_one) {
   const scratch_dir dir;
   std::filesystem::copy_file(golden + "/seed1-fit5-fitted.csv", dir / "f.csv");
-  std::filesystem::copy_file(golden + "/RSN753_LOMAP_CLS000.AT2", dir / "r.AT2");
+  std::filesystem::copy_file(std::string(GM_WAVETOOL_DATA) + "/RSN753_LOMAP_CLS000.AT2",
+                             dir / "r.AT2");
   const auto table = run_command(wavetool, {"check", "f.csv"}, dir.path());
   EXPECT_EQ(table.status, 0);
   EXPECT_EQ(table.err, "");
