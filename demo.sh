@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# The main job on a fresh machine: build both programs, draw a seed wave from seed 1 and fit it
-# to the design spectrum over five iterations. Results go to demo-output/.
+# The main job on a fresh machine: build the programs, draw a seed wave from seed 1, fit it to
+# the design spectrum with fitwave over five iterations and with wavetool until every criterion
+# passes and the wave comes to rest, and check both. Results go to demo-output/.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 tools/setup.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 # Only the programs the demo runs; ./test.sh builds the tests and benchmarks.
-cmake --build build -j"$(nproc)" --target seedwave fitwave
+cmake --build build -j"$(nproc)" --target seedwave fitwave wavetool
 
 # The programs overwrite their files from the start and cut them at the end: reruns are clean.
 mkdir -p demo-output
@@ -20,10 +21,22 @@ printf '%s\n' 1 0 seed.csv | ../build/seedwave/seedwave
 # spectra of every iteration to spectra.csv, the fitted wave to fitted.csv.
 printf '%s\n' seed.csv 5 0 0 spectra.csv fitted.csv | ../build/fitwave/fitwave
 
+# wavetool: the same seed wave fitted until all four criteria pass, at rest; then both fitted
+# waves checked (fitwave's ends moving, wavetool's at rest).
+echo
+../build/wavetool/wavetool fit seed.csv -o wt-fitted.csv --spectra wt-spectra.csv
+echo
+echo "== wavetool check fitted.csv (fitwave, 5 iterations)"
+../build/wavetool/wavetool check fitted.csv
+echo
+echo "== wavetool check wt-fitted.csv (wavetool fit)"
+../build/wavetool/wavetool check wt-fitted.csv
+
 cd ..
-# --- Plots: the one call of the plotting script, where it and gnuplot are at hand. ---
+# --- Plots, where the plotting script and gnuplot are at hand. ---
 if [[ -x plots/plot.sh ]] && command -v gnuplot >/dev/null; then
   plots/plot.sh demo-output/spectra.csv demo-output/fitted.csv demo-output/seed.csv demo-output
+  plots/plot.sh --motion demo-output/wt-fitted.csv demo-output/wavetool
 fi
 
 echo

@@ -3,8 +3,10 @@
 #   spectra.*  spectral acceleration against period: target, every iteration, 0.85 x target band
 #   ratio.*    computed / target of the last iteration against period
 #   wave.*     fitted acceleration with +-envelope x peak, above it the seed wave when given
+#   motion.*   acceleration, velocity and displacement of the fitted wave, end values marked
 #
 # Usage: plots/plot.sh SPECTRA_TABLE FITTED_WAVE [SEED_WAVE] OUTDIR
+#        plots/plot.sh --motion WAVE OUTDIR   (motion.* alone, for any wave of fitwave's layouts)
 # The files are read as fitwave and seedwave write them (CR LF line ends, a header line, the
 # trailing comma of fitwave's rows). A file of another layout is refused with one line on
 # standard error and exit status 1; a missing gnuplot gives status 127.
@@ -15,12 +17,56 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 usage() {
   echo "usage: $me SPECTRA_TABLE FITTED_WAVE [SEED_WAVE] OUTDIR" >&2
+  echo "       $me --motion WAVE OUTDIR" >&2
   exit 2
 }
 fail() {
   echo "$me: $*" >&2
   exit 1
 }
+
+# Velocity (cm/s) and displacement (cm) from rest by the trapezoidal rule, as wavetool check
+# integrates them, at the step time(2) - time(1); draws motion.* of a wave file (acceleration
+# in column 2 after a header line). Refuses a file without two rows of numbers.
+motion_picture() { # wave outdir
+  local data facts
+  data=$(mktemp)
+  facts=$(awk -F, '
+    { sub(/\r$/, "") }
+    NR == 1 { next }
+    {
+      if (NF < 2 || $1 !~ /[0-9]/ || $2 !~ /[0-9]/) { print "line " NR " has no time and acceleration"; bad = 1; exit 1 }
+      n++
+      if (n == 1) t1 = $1 + 0
+      if (n == 2) dt = $1 - t1
+      a = $2 + 0
+      if (n > 1) { v1 = v + (a0 + a) * dt / 2; d += (v + v1) * dt / 2; v = v1 }
+      a0 = a
+      printf "%.6f %.9g %.9g %.9g\n", (n - 1) * dt, a, v, d > data
+    }
+    END {
+      if (bad) exit 1
+      if (n < 2) { print "it has fewer than two rows below its header"; exit 1 }
+      printf "%.9g %.9g %.9g\n", (n - 1) * dt, v, d
+    }' data="$data" "$1") || { rm -f "$data"; fail "$1: not a wave: $facts"; }
+  local tend vend dend
+  read -r tend vend dend <<<"$facts"
+  mkdir -p "$2"
+  gnuplot -c "$here/motion.gp" "$here" "$data" "$tend" "$vend" "$dend" "$(basename "$1")" \
+    "$2/motion" || { rm -f "$data"; exit 1; }
+  rm -f "$data"
+}
+
+if [[ $# -ge 1 && $1 == --motion ]]; then
+  [[ $# -eq 3 ]] || usage
+  command -v gnuplot >/dev/null || {
+    echo "$me: gnuplot not found (Debian package gnuplot-nox)" >&2
+    exit 127
+  }
+  [[ -f $2 && -r $2 ]] || fail "$2: cannot be read"
+  motion_picture "$2" "$3"
+  exit 0
+fi
 
 case $# in
   3) spectra=$1 fitted=$2 seed="" outdir=$3 ;;
@@ -107,3 +153,4 @@ else
   echo "$me: $spectra holds no iteration: no ratio picture" >&2
 fi
 gnuplot -c "$here/wave.gp" "$here" "$fitted" "$fitted_peak" "$seed" "$seed_peak" "$outdir/wave"
+motion_picture "$fitted" "$outdir"

@@ -1,5 +1,5 @@
 // wavetool: real records into fitwave's input layout, and a full report of any wave.
-#include <iostream>
+#include <string>
 
 #include "wavetool/commands.h"
 
@@ -8,12 +8,8 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "wavetool 1.0");
   app.require_subcommand(1);
   // Set before the subcommands are added, so that they inherit it.
-  app.failure_message([](const CLI::App* a, const CLI::Error& e) {
-    std::string command = a->get_name();
-    for (const CLI::App* p = a->get_parent(); p != nullptr; p = p->get_parent()) {
-      command = p->get_name() + " " + command;
-    }
-    return "wavetool: " + std::string(e.what()) + "\nRun '" + command + " --help' for the usage.\n";
+  app.failure_message([](const CLI::App*, const CLI::Error& e) {
+    return "wavetool: " + std::string(e.what()) + "\nRun 'wavetool --help' for the usage.\n";
   });
   int status = 0;
   wavetool::add_import_command(app, status);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -14,20 +15,20 @@ record_error error_at(int line, std::string message) {
 
 // The NPTS and DT of an AT2 fourth line: "NPTS=  7995, DT=   .0050 SEC" (newer files) or
 // "  7995    .0050    NPTS, DT" (older files).
-std::optional<std::pair<long, double>> at2_size(std::string_view line) {
+std::optional<std::pair<double, double>> at2_size(std::string_view line) {
   const std::size_t npts = line.find("NPTS=");
   const std::size_t dt = line.find("DT=");
   if (npts != std::string_view::npos && dt != std::string_view::npos) {
     const auto n = parse_leading_number(line.substr(npts + 5));
     const auto d = parse_leading_number(line.substr(dt + 3));
-    if (n && d) return std::pair{std::lround(n->value), d->value};
+    if (n && d) return std::pair{n->value, d->value};
     return std::nullopt;
   }
   const auto fields = split_fields(line);
   if (fields.size() >= 3 && fields[2] == "NPTS") {
     const auto n = parse_number(fields[0]);
     const auto d = parse_number(fields[1]);
-    if (n && d) return std::pair{std::lround(*n), *d};
+    if (n && d) return std::pair{*n, *d};
   }
   return std::nullopt;
 }
@@ -110,14 +111,17 @@ parsed_record parse_at2(std::string_view text) {
     r.error = error_at(4, "expected \"NPTS= n, DT= step SEC\" or \"n step NPTS, DT\"");
     return r;
   }
-  const auto [npts, dt] = *size;
-  if (npts < 2 || !(dt > 0.0) || !std::isfinite(dt)) {
+  const auto [points, dt] = *size;
+  // A count beyond any record (1e9 samples) is a damaged header, not a request for memory.
+  if (!(points >= 2 && points <= 1e9 && points == std::trunc(points)) || !(dt > 0.0) ||
+      !std::isfinite(dt)) {
     r.error = error_at(4, "expected at least 2 points and a positive step, found NPTS " +
-                              std::to_string(npts) + " and DT " + short_text(dt));
+                              short_text(points) + " and DT " + short_text(dt));
     return r;
   }
+  const auto npts = static_cast<long>(points);
   r.rec.dt = dt;
-  r.rec.values.reserve(static_cast<std::size_t>(npts));
+  r.rec.values.reserve(std::min(static_cast<std::size_t>(npts), text.size()));
   for (std::size_t k = 4; k < lines.size() && std::ssize(r.rec.values) < npts; ++k) {
     const numbers_of_line n = numbers_in(lines[k].text);
     if (n.bad) {
@@ -140,17 +144,20 @@ parsed_record parse_columns(std::string_view text, const record_options& options
   parsed_record r;
   r.rec.unit = accel_unit::gal;
   std::vector<double> times;
+  std::vector<int> time_lines;
   std::size_t width = 0;
-  bool first = true;
-  int time_column = 0;  // from 1; 0: no time column
+  bool first = true;        // the first line of numbers is still to come
+  bool header_open = true;  // a non-numeric line may still be the header
+  int time_column = 0;      // from 1; 0: no time column
   int acc_column = 0;
   for (const text_line& line : split_lines(text)) {
     if (trim(line.text).empty() || is_comment(line.text)) continue;
     const numbers_of_line n = numbers_in(line.text);
-    if (first && n.bad) {
-      first = false;  // a header line
+    if (header_open && n.bad) {
+      header_open = false;
       continue;
     }
+    header_open = false;
     if (n.bad) {
       r.error = error_at(line.number, "expected a number, found " + quoted(*n.bad));
       return r;
@@ -179,7 +186,10 @@ parsed_record parse_columns(std::string_view text, const record_options& options
       return r;
     }
     r.rec.values.push_back(n.values[static_cast<std::size_t>(acc_column - 1)]);
-    if (time_column > 0) times.push_back(n.values[0]);
+    if (time_column > 0) {
+      times.push_back(n.values[0]);
+      time_lines.push_back(line.number);
+    }
   }
   if (r.rec.values.size() < 2) {
     r.error =
@@ -189,6 +199,17 @@ parsed_record parse_columns(std::string_view text, const record_options& options
   r.rec.dt = options.dt ? *options.dt : times[1] - times[0];
   if (!(r.rec.dt > 0.0) || !std::isfinite(r.rec.dt)) {
     r.error = error_at(0, "expected a positive time step, found " + short_text(r.rec.dt));
+    return r;
+  }
+  // fitwave takes only the first step: a record sampled unevenly would be stretched unseen.
+  for (std::size_t i = 2; i < times.size(); ++i) {
+    const double want = times[0] + static_cast<double>(i) * r.rec.dt;
+    if (std::fabs(times[i] - want) > 0.01 * r.rec.dt) {
+      r.error = error_at(time_lines[i], "expected the time " + short_text(want) +
+                                            " (a constant step of " + short_text(r.rec.dt) +
+                                            " s), found " + short_text(times[i]));
+      return r;
+    }
   }
   return r;
 }

@@ -25,7 +25,7 @@ void run_rows(const std::vector<answer_row>& rows) {
   for (const answer_row& row : rows) {
     SCOPED_TRACE(row.what);
     scratch_dir dir;
-    const watched_result r = run_watched(*row.program, dir.path(), row.input);
+    const run_result r = run_program(*row.program, dir.path(), row.input);
     EXPECT_EQ(r.out, joined(row.shown));
     EXPECT_EQ(r.err, report(row.first, "unit 5 (unnamed)", row.pattern, true));
     expect_abort(r);
@@ -120,14 +120,14 @@ TEST(fitwave_answers, end_of_input_at_the_result_file_names) {
   scratch_dir dir;
   write_file(dir / "w.csv", four_samples);
 
-  watched_result r = run_watched(fitwave, dir.path(), "w.csv\n1\n0\n0\n");
+  run_result r = run_program(fitwave, dir.path(), "w.csv\n1\n0\n0\n");
   EXPECT_TRUE(r.out.starts_with(joined(fit::dialogue("  1.") + lines{four_samples_nt})));
   EXPECT_TRUE(r.out.ends_with(joined(fit::table_name)));
   EXPECT_EQ(r.err, report(eof, "unit 5 (unnamed)", "list io", true));
   expect_abort(r);
   EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"w.csv"});
 
-  r = run_watched(fitwave, dir.path(), "w.csv\n1\n0\n0\nsp.csv\n");
+  r = run_program(fitwave, dir.path(), "w.csv\n1\n0\n0\nsp.csv\n");
   EXPECT_TRUE(r.out.ends_with(joined(fit::table_name + fit::wave_name)));
   EXPECT_EQ(r.err, report("fmt: end of file", "unit 5 (unnamed)", "(A20)", true));
   expect_abort(r);
@@ -177,8 +177,8 @@ TEST(fitwave_answers, reals_beyond_single_precision_become_infinities) {
     SCOPED_TRACE(row.what);
     scratch_dir dir;
     write_file(dir / "w.csv", long_wave(1000));  // 0 to 4.995 s
-    const watched_result r =
-        run_watched(fitwave, dir.path(), "w.csv\n1\n" + row.answers + "sp.csv\nfit.csv\n");
+    const run_result r =
+        run_program(fitwave, dir.path(), "w.csv\n1\n" + row.answers + "sp.csv\nfit.csv\n");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.status, 0);
     const std::vector<lines> fields = wave_fields(read_file(dir / "fit.csv"));
@@ -206,8 +206,8 @@ TEST(seedwave_answers, huge_and_overflowing_corner_times) {
   for (const char* tb : {"1e40", "1e400"}) {
     SCOPED_TRACE(tb);
     scratch_dir dir;
-    const watched_result r =
-        run_watched(seedwave, dir.path(), "7\n1\n" + std::string(tb) + "/\nseed.csv\n");
+    const run_result r =
+        run_program(seedwave, dir.path(), "7\n1\n" + std::string(tb) + "/\nseed.csv\n");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.status, 0);
     const lines recs = records(read_file(dir / "seed.csv"));

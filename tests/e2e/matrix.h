@@ -1,5 +1,5 @@
-// Shared pieces of the bad-input matrix: the programs, their console transcripts up to each
-// prompt, the fatal-error report, and small waves whose results are known by hand.
+// Shared pieces of the end-to-end tests: the programs, small waves whose results are known by
+// hand, and the shapes of the fields in the result files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,82 +13,14 @@
 #include <vector>
 
 #include "run_program.h"
-#include "watch.h"
+#include "transcripts.h"
 
 namespace e2e {
 
 inline const std::filesystem::path fitwave = GM_FITWAVE_PATH;
 inline const std::filesystem::path seedwave = GM_SEEDWAVE_PATH;
 
-using testsupport::crlf;
-using testsupport::on_file;
-using testsupport::on_stdout;
-using testsupport::read_file;
-using testsupport::run_watched;
-using testsupport::scratch_dir;
-using testsupport::watch;
-using testsupport::watched_result;
-using testsupport::write_file;
-using lines = std::vector<std::string>;
-
-inline std::string joined(const lines& l) {
-  std::string s;
-  for (const std::string& x : l) s += x + "\r\n";
-  return s;
-}
-
-inline lines operator+(lines a, const lines& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-// The fatal-error report: first line, unit and name, the edit pattern if one is current, and
-// the direction of the last transfer.
-inline std::string report(const std::string& first, const std::string& state,
-                          const std::string& pattern, bool reading) {
-  lines l = {first, "apparent state: " + state};
-  if (!pattern.empty()) l.push_back("last format: " + pattern);
-  l.push_back(reading ? "lately reading sequential formatted external IO"
-                      : "lately writing sequential formatted external IO");
-  return joined(l);
-}
-
-// fitwave's console, prompt by prompt, with the default corner times and nit = 2.
-namespace fit {
-inline const lines name = {" Enter Acceleration Wave Data"};
-inline const lines nit = {"", " Enter Number of Iterations (Nit: up to 10)"};
-inline const lines corners = {
-    "", " Corner Times for Waveform:", "   tb,tc,td,te(s)=  4.  35.  60.  80.",
-    " Change Those Data? (Enter No=0 or Yes=1)"};
-inline const lines new_corners = {" Enter tb,tc,td,te(s):"};
-inline lines ampfac(const std::string& shown) {
-  return {" Amplitue Factor for the Head and Tail of Waveform:",
-          "   Initial Value (ampfac=1/Nit) =" + shown,
-          " Change Those the Value? (Enter No=0 or Yes=1)"};
-}
-inline const lines new_ampfac = {" Enter ampfac (If ampfac=1, No Amplification):"};
-inline lines dialogue(const std::string& shown = "  0.5") {
-  return name + nit + corners + ampfac(shown);
-}
-inline const lines table_name = {"", " Enter Response Spectra Data"};
-inline const lines wave_name = {"", " Enter output acceleration file name"};
-}  // namespace fit
-
-// seedwave's console, prompt by prompt, with the default corner times.
-namespace seed {
-inline const lines number = {"", " Enter Random Number (1-999)"};
-inline const lines grid = {"", "  dt,nt,duration(=dt*nt)=  0.01 8192  81.92",
-                           "  DUR,DOM,NOM,EOM=  81.92  0.0766990394 4096  314.159265",
-                           "  Highest Frequency (hz)=  50."};
-inline const lines corners = {
-    "", " Corner Times for Waveform:", "   tb,tc,td,te(s)=  4.  35.  60.  81.92",
-    " Change Those Data? (Enter No=0 or Yes=1)"};
-inline const lines new_corners = {" Enter tb,tc,td,te(s):"};
-inline const lines file_name = {"", " Enter a Seed Acceleration for OUTPUT"};
-inline lines dialogue() {
-  return number + grid + corners + file_name;
-}
-}  // namespace seed
+using namespace testsupport;
 
 // Four samples at 0.01 s: nt = 4, nf = 4, two table rows at 0.02 s and 0.04 s, whose targets
 // are 320 + 3000 T = 380 and 440 gal.
@@ -98,29 +30,7 @@ inline const std::string four_samples_nt = " NT and DT= 4  0.00999999978";
 
 // A long wave of n samples at 0.005 s, so that the fitting loop runs for a while.
 inline std::string long_wave(int n) {
-  std::string s = " time(sec),seed-Acc(gal)\r\n";
-  char row[48];
-  for (int i = 0; i < n; ++i) {
-    const int a = (i * 7919) % 2001 - 1000;
-    std::snprintf(row, sizeof row, "%8.3f,%6d.0\r\n", i * 0.005, a);
-    s += row;
-  }
-  return s;
-}
-
-// The records of a file, CR LF removed; every line must end in CR LF.
-inline lines records(const std::string& text) {
-  lines r;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t lf = text.find('\n', start);
-    EXPECT_TRUE(lf != std::string::npos && lf > start && text[lf - 1] == '\r')
-        << "record " << r.size() + 1 << " does not end in CR LF";
-    if (lf == std::string::npos) break;
-    r.push_back(text.substr(start, lf - 1 - start));
-    start = lf + 1;
-  }
-  return r;
+  return wave_file(n, 0.005, [](int i) { return (i * 7919) % 2001 - 1000.0; });
 }
 
 // Plain checks of field shapes (std::regex trips false warnings of GCC 12 under sanitizers).
@@ -181,7 +91,7 @@ inline void open_to_everyone(const std::filesystem::path& dir) {
 }
 
 // The outcome every fatal report ends in: the abort, no exit status.
-inline void expect_abort(const watched_result& r) {
+inline void expect_abort(const run_result& r) {
   EXPECT_FALSE(r.hung);
   EXPECT_EQ(r.status, -1);
   EXPECT_EQ(r.signal, SIGABRT);

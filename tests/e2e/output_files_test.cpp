@@ -55,8 +55,8 @@ TEST(output_files, spectra_table_that_cannot_be_written) {
   for (const name_row& row : rows) {
     SCOPED_TRACE(row.what);
     workspace ws;
-    const watched_result r = run_watched(
-        fitwave, ws.dir.path(), "w.csv\n1\n0\n0\n" + row.name + "\nfit.csv\n", unprivileged());
+    const run_result r = run_program(fitwave, ws.dir.path(),
+                                     "w.csv\n1\n0\n0\n" + row.name + "\nfit.csv\n", unprivileged());
     EXPECT_TRUE(r.out.starts_with(joined(fit::dialogue("  1.") + lines{four_samples_nt})));
     EXPECT_TRUE(r.out.ends_with(joined(fit::table_name)));
     EXPECT_EQ(r.err, report(row.first, row.state, row.pattern, row.reading));
@@ -81,8 +81,8 @@ TEST(output_files, fitted_wave_that_cannot_be_written_leaves_the_table_complete)
   for (const name_row& row : rows) {
     SCOPED_TRACE(row.what);
     workspace ws;
-    const watched_result r = run_watched(
-        fitwave, ws.dir.path(), "w.csv\n1\n0\n0\nsp.csv\n" + row.name + "\n", unprivileged());
+    const run_result r = run_program(fitwave, ws.dir.path(),
+                                     "w.csv\n1\n0\n0\nsp.csv\n" + row.name + "\n", unprivileged());
     EXPECT_TRUE(r.out.ends_with(joined(fit::table_name + fit::wave_name)));
     EXPECT_EQ(r.err, report(row.first, row.state, row.pattern, row.reading));
     expect_abort(r);
@@ -100,7 +100,7 @@ TEST(output_files, same_name_twice_leaves_only_the_fitted_wave) {
   std::string old;
   for (int i = 0; i < 2000; ++i) old += "old record of a longer file\r\n";
   write_file(dir / "out.csv", old);
-  const watched_result r = run_watched(fitwave, dir.path(), "w.csv\n1\n0\n0\nout.csv\nout.csv\n");
+  const run_result r = run_program(fitwave, dir.path(), "w.csv\n1\n0\n0\nout.csv\nout.csv\n");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 0);
   const lines wave = records(read_file(dir / "out.csv"));
@@ -127,8 +127,8 @@ TEST(output_files, seed_file_that_cannot_be_written) {
   for (const name_row& row : rows) {
     SCOPED_TRACE(row.what);
     workspace ws;
-    const watched_result r =
-        run_watched(seedwave, ws.dir.path(), "7\n0\n" + row.name + "\n", unprivileged());
+    const run_result r =
+        run_program(seedwave, ws.dir.path(), "7\n0\n" + row.name + "\n", unprivileged());
     EXPECT_EQ(r.out, joined(seed::dialogue()));
     EXPECT_EQ(r.err, report(row.first, row.state, row.pattern, row.reading));
     expect_abort(r);

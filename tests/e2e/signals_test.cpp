@@ -2,15 +2,7 @@
 // and while a result file is being written. Each prints its word on standard error and ends
 // with status 1; a file completed before stays complete, a file being written keeps whole
 // records only and nothing of its old contents after them.
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-
-#include <atomic>
-#include <chrono>
-#include <thread>
-
+#include "held_pipe.h"
 #include "matrix.h"
 
 namespace e2e {
@@ -19,8 +11,8 @@ namespace {
 const std::string interrupt = "Interrupt\r\n";
 const std::string killed = "Killed\r\n";
 
-void expect_status_1(const watched_result& r, int sig) {
-  EXPECT_TRUE(r.signalled);
+void expect_status_1(const run_result& r, int sig) {
+  EXPECT_EQ(r.signals_sent, 1);
   EXPECT_FALSE(r.hung);
   EXPECT_EQ(r.err, sig == SIGINT ? interrupt : killed);
   EXPECT_EQ(r.status, 1);
@@ -48,8 +40,8 @@ TEST(signals, at_a_prompt) {
     SCOPED_TRACE(row.what);
     scratch_dir dir;
     const std::string shown = joined(row.shown);
-    const watched_result r =
-        run_watched(*row.program, dir.path(), row.answers, on_stdout(shown, row.sig));
+    const run_result r =
+        run_program(*row.program, dir.path(), row.answers, on_stdout(shown, row.sig));
     EXPECT_EQ(r.out, shown);
     expect_status_1(r, row.sig);
     EXPECT_TRUE(names_in(dir.path()).empty());
@@ -63,8 +55,8 @@ TEST(signals, in_the_middle_of_the_fitting_loop) {
   write_file(dir / "w.csv", long_wave(32768));
   for (int sig : {SIGINT, SIGTERM}) {
     SCOPED_TRACE(sig);
-    const watched_result r = run_watched(fitwave, dir.path(), "w.csv\n10\n0\n0\nsp.csv\nfit.csv\n",
-                                         on_stdout("  Iteration Number = 1\r\n", sig));
+    const run_result r = run_program(fitwave, dir.path(), "w.csv\n10\n0\n0\nsp.csv\nfit.csv\n",
+                                     on_stdout("  Iteration Number = 1\r\n", sig));
     EXPECT_TRUE(r.out.starts_with(joined(fit::dialogue("  0.100000001"))));
     EXPECT_LT(count_of(r.out, "Iteration Number"), 10);
     expect_status_1(r, sig);
@@ -78,8 +70,8 @@ TEST(signals, at_the_second_file_name_the_table_is_complete) {
   scratch_dir dir;
   write_file(dir / "w.csv", four_samples);
   write_file(dir / "fit.csv", "old\r\n");
-  const watched_result r = run_watched(fitwave, dir.path(), "w.csv\n1\n0\n0\nsp.csv\n",
-                                       on_stdout(joined(fit::table_name + fit::wave_name), SIGINT));
+  const run_result r = run_program(fitwave, dir.path(), "w.csv\n1\n0\n0\nsp.csv\n",
+                                   on_stdout(joined(fit::table_name + fit::wave_name), SIGINT));
   expect_status_1(r, SIGINT);
   const lines table = records(read_file(dir / "sp.csv"));
   ASSERT_EQ(table.size(), 3u);
@@ -114,6 +106,12 @@ std::string old_contents() {
   return old;
 }
 
+// Once the file begins with its header: its first block has reached the disk.
+watch on_file(const std::filesystem::path& file, const std::string& header, int sig) {
+  return {
+      {{sig, [file, header](const run_result&) { return read_file(file).starts_with(header); }}}};
+}
+
 TEST(signals, while_the_fitted_wave_is_written) {
   for (int sig : {SIGTERM, SIGINT}) {
     SCOPED_TRACE(sig);
@@ -121,72 +119,28 @@ TEST(signals, while_the_fitted_wave_is_written) {
     write_file(dir / "w.csv", long_wave(32768));
     write_file(dir / "fit.csv", old_contents());
     const std::string header = " time(sec),Acc(gal),eamp,eamp*ampfac";
-    const watched_result r = run_watched(fitwave, dir.path(), "w.csv\n1\n0\n0\nsp.csv\nfit.csv\n",
-                                         on_file(dir / "fit.csv", header, sig));
+    const run_result r = run_program(fitwave, dir.path(), "w.csv\n1\n0\n0\nsp.csv\nfit.csv\n",
+                                     on_file(dir / "fit.csv", header, sig));
     expect_status_1(r, sig);
     expect_whole_rows(read_file(dir / "fit.csv"), header, 48, 32768,
                       [](std::string_view rec) { return is_row(rec, 8, 4, 3, true); });
   }
 }
 
+// A signal that came while a block of records was on its way to the system once wrote the block
+// a second time, when the shutdown flushed what the interrupted write still held. The seed file
+// is a pipe that is read only after the signal: the signal always meets the write held up.
 TEST(signals, while_the_seed_file_is_written) {
   for (int sig : {SIGINT, SIGTERM}) {
     SCOPED_TRACE(sig);
     scratch_dir dir;
-    write_file(dir / "seed.csv", old_contents());
-    const std::string header = " time(sec),seed-Acc(gal)";
-    const watched_result r = run_watched(seedwave, dir.path(), "7\n0\nseed.csv\n",
-                                         on_file(dir / "seed.csv", header, sig));
-    // The rows after the first block take a few milliseconds: the run may finish first.
-    if (r.status == 0 && r.err.empty()) {
-      EXPECT_EQ(records(read_file(dir / "seed.csv")).size(), 8193u);
-      continue;
-    }
+    testsupport::held_pipe seed(dir / "seed.csv");
+    watch w{{{sig, [&](const run_result&) { return seed.full(); }, [&] { seed.release(); }}}};
+    const run_result r = run_program(seedwave, dir.path(), "7\n0\nseed.csv\n", w);
     expect_status_1(r, sig);
-    expect_whole_rows(read_file(dir / "seed.csv"), header, 21, 8192,
+    expect_whole_rows(seed.finish(), " time(sec),seed-Acc(gal)", 21, 8192,
                       [](std::string_view rec) { return is_row(rec, 8, 2, 1, false); });
   }
-}
-
-// Regression: a signal that came while a block of records was on its way to the system wrote
-// the block a second time, when the shutdown flushed what the interrupted write still held. A
-// pipe that is read only after the signal holds the write up, so the signal always meets it.
-TEST(signals, interrupted_block_write_writes_no_record_twice) {
-  scratch_dir dir;
-  const std::filesystem::path fifo = dir / "seed.csv";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  const int rd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-  ASSERT_GE(rd, 0);
-  const int capacity = ::fcntl(rd, F_GETPIPE_SZ);
-  std::atomic<bool> go{false};
-  std::string got;
-  std::thread drain([&] {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!go) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    char buf[65536];
-    while (std::chrono::steady_clock::now() < deadline) {
-      const ssize_t n = ::read(rd, buf, sizeof buf);
-      if (n == 0) break;  // the program has closed its end
-      if (n > 0) got.append(buf, static_cast<std::size_t>(n));
-      pollfd p{rd, POLLIN, 0};
-      if (n < 0) ::poll(&p, 1, 10);
-    }
-  });
-  watch w;
-  // The pipe is full: the program waits in the middle of handing over a block.
-  w.ready = [&] {
-    int n = 0;
-    return ::ioctl(rd, FIONREAD, &n) == 0 && n == capacity;
-  };
-  w.after = [&] { go = true; };
-  w.sig = SIGINT;
-  const watched_result r = run_watched(seedwave, dir.path(), "7\n0\nseed.csv\n", w);
-  go = true;
-  drain.join();
-  ::close(rd);
-  expect_status_1(r, SIGINT);
-  expect_whole_rows(got, " time(sec),seed-Acc(gal)", 21, 8192,
-                    [](std::string_view rec) { return is_row(rec, 8, 2, 1, false); });
 }
 
 }  // namespace

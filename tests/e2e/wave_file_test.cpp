@@ -12,6 +12,7 @@ using namespace std::string_literals;
 
 const std::string answers = "w.csv\n2\n0\n0\nsp.csv\nfit.csv\n";
 const std::string too_short = "  NT<2 !!!!! The wave needs at least two samples.";
+const std::string bad_step = "  DT<=0 !!!!! The time step must be positive.";
 
 // A wave whose data cannot be read: the report names the file, the run aborts, and no result
 // file appears.
@@ -31,7 +32,7 @@ TEST(wave_file, unreadable_values_end_the_run_with_the_report) {
     SCOPED_TRACE(row.what);
     scratch_dir dir;
     write_file(dir / "w.csv", row.wave);
-    const watched_result r = run_watched(fitwave, dir.path(), answers);
+    const run_result r = run_program(fitwave, dir.path(), answers);
     EXPECT_EQ(r.out, joined(fit::dialogue()));
     EXPECT_EQ(r.err, report("invalid number: incomprehensible list input", "unit 11 named w.csv",
                             "list io", true));
@@ -41,24 +42,29 @@ TEST(wave_file, unreadable_values_end_the_run_with_the_report) {
   }
 }
 
-// Waves that hold fewer than two pairs: one line on the console and status 1, nothing written.
-TEST(wave_file, fewer_than_two_samples_stop_with_status_1) {
+// Waves without a usable time step (fewer than two pairs, or a first step that is not a
+// positive finite number): one line on the console and status 1, nothing written.
+TEST(wave_file, waves_without_a_time_step_stop_with_status_1) {
   const struct {
     const char* what;
     std::string wave;
+    const std::string& line;
   } rows[] = {
-      {"empty file", ""},
-      {"header only", "time(sec),Acc(gal)\r\n"},
-      {"header and one pair", "time(sec),Acc(gal)\r\n0.0,1.0\r\n"},
-      {"CR-only line ends: one record", "h\r0.00,1.0\r0.01,2.0\r0.02,3.0\r0.03,4.0\r"},
-      {"NUL bytes in the header only", "h\0\0\0\r\n"s},
+      {"empty file", "", too_short},
+      {"header only", "time(sec),Acc(gal)\r\n", too_short},
+      {"header and one pair", "time(sec),Acc(gal)\r\n0.0,1.0\r\n", too_short},
+      {"CR-only line ends: one record", "h\r0.00,1.0\r0.01,2.0\r0.02,3.0\r0.03,4.0\r", too_short},
+      {"NUL bytes in the header only", "h\0\0\0\r\n"s, too_short},
+      {"zero step", "h\r\n0.01,1.0\r\n0.01,2.0\r\n0.02,3.0\r\n", bad_step},
+      {"negative step", "h\r\n0.02,1.0\r\n0.01,2.0\r\n0.00,3.0\r\n", bad_step},
+      {"infinite step", "h\r\n-3e38,1.0\r\n3e38,2.0\r\n", bad_step},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     scratch_dir dir;
     write_file(dir / "w.csv", row.wave);
-    const watched_result r = run_watched(fitwave, dir.path(), answers);
-    EXPECT_EQ(r.out, joined(fit::dialogue() + lines{too_short}));
+    const run_result r = run_program(fitwave, dir.path(), answers);
+    EXPECT_EQ(r.out, joined(fit::dialogue() + lines{row.line}));
     EXPECT_EQ(r.err, "");
     EXPECT_FALSE(r.hung);
     EXPECT_EQ(r.status, 1);
@@ -69,7 +75,7 @@ TEST(wave_file, fewer_than_two_samples_stop_with_status_1) {
 // A name that does not exist is created empty by the open, and read as an empty wave.
 TEST(wave_file, missing_file_is_created_empty_and_stops_with_status_1) {
   scratch_dir dir;
-  const watched_result r = run_watched(fitwave, dir.path(), answers);
+  const run_result r = run_program(fitwave, dir.path(), answers);
   EXPECT_EQ(r.out, joined(fit::dialogue() + lines{too_short}));
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 1);
@@ -96,7 +102,7 @@ TEST(wave_file, binary_header_and_megabyte_lines_are_read_through) {
     SCOPED_TRACE(row.what);
     scratch_dir dir;
     write_file(dir / "w.csv", row.wave);
-    const watched_result r = run_watched(fitwave, dir.path(), "w.csv\n1\n0\n0\nsp.csv\nfit.csv\n");
+    const run_result r = run_program(fitwave, dir.path(), "w.csv\n1\n0\n0\nsp.csv\nfit.csv\n");
     EXPECT_TRUE(r.out.starts_with(joined(fit::dialogue("  1.") + lines{four_samples_nt})));
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.status, 0);
@@ -112,7 +118,7 @@ TEST(wave_file, more_than_66000_records_stop_normally_without_results) {
   std::string wave = "h\r\n";
   for (int i = 0; i < 66001; ++i) wave += std::to_string(i) + ",1\r\n";
   write_file(dir / "w.csv", wave);
-  const watched_result r = run_watched(fitwave, dir.path(), answers);
+  const run_result r = run_program(fitwave, dir.path(), answers);
   EXPECT_EQ(r.out, joined(fit::dialogue() + lines{" NT and DT= 66001  1.", "  NT>2**15 !!!!!"}));
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 0);
@@ -124,7 +130,7 @@ TEST(wave_file, more_than_66000_records_stop_normally_without_results) {
 TEST(wave_file, overflowing_value_becomes_infinity_and_the_run_goes_on) {
   scratch_dir dir;
   write_file(dir / "w.csv", "h\r\n0,1\r\n0.01,1e40\r\n0.02,-1\r\n0.03,.5\r\n");
-  const watched_result r = run_watched(fitwave, dir.path(), "w.csv\n1\n0\n0\nsp.csv\nfit.csv\n");
+  const run_result r = run_program(fitwave, dir.path(), "w.csv\n1\n0\n0\nsp.csv\nfit.csv\n");
   EXPECT_TRUE(r.out.starts_with(joined(fit::dialogue("  1.") + lines{four_samples_nt})));
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 0);
@@ -138,7 +144,7 @@ TEST(wave_file, overflowing_value_becomes_infinity_and_the_run_goes_on) {
 TEST(wave_file, directory_as_input_ends_with_the_system_error) {
   scratch_dir dir;
   std::filesystem::create_directory(dir / "w.csv");
-  const watched_result r = run_watched(fitwave, dir.path(), answers);
+  const run_result r = run_program(fitwave, dir.path(), answers);
   EXPECT_EQ(r.out, joined(fit::dialogue()));
   EXPECT_EQ(r.err, report("list in: Is a directory", "unit 11 named w.csv", "list io", true));
   expect_abort(r);
@@ -150,7 +156,7 @@ TEST(wave_file, unreadable_file_ends_with_the_system_error) {
   write_file(dir / "w.csv", four_samples);
   ::chmod((dir / "w.csv").c_str(), 0);
   open_to_everyone(dir.path());
-  const watched_result r = run_watched(fitwave, dir.path(), answers, unprivileged());
+  const run_result r = run_program(fitwave, dir.path(), answers, unprivileged());
   EXPECT_EQ(r.out, joined(fit::dialogue()));
   EXPECT_EQ(r.err, report("open: Permission denied", "unit 11 named w.csv", "list io", true));
   expect_abort(r);

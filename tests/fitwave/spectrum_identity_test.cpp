@@ -4,12 +4,12 @@
 
 #include <cmath>
 #include <csignal>
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "run_program.h"
+#include "transcripts.h"
 
 namespace {
 
@@ -17,16 +17,11 @@ using testsupport::read_file;
 using testsupport::run_program;
 using testsupport::scratch_dir;
 
-// A header line, then time and acceleration per line, as the seed generator writes them.
+// The wave file of the samples ddy at step dt.
 std::string wave_file(const std::vector<float>& ddy, double dt) {
-  std::string text = " time(sec),Acc(gal)\r\n";
-  char line[64];
-  for (std::size_t i = 0; i < ddy.size(); ++i) {
-    std::snprintf(line, sizeof line, "%.4f,%.5f\r\n", static_cast<double>(i) * dt,
-                  static_cast<double>(ddy[i]));
-    text += line;
-  }
-  return text;
+  return testsupport::wave_file(static_cast<int>(ddy.size()), dt, [&](int i) {
+    return static_cast<double>(ddy[static_cast<std::size_t>(i)]);
+  });
 }
 
 // A decaying random wave of nt samples, in gal.
@@ -47,7 +42,7 @@ struct fit_case {
   std::string answers;  // after the input file name
 };
 
-TEST(SpectrumEngine, FitwaveRunsAreIdenticalToTheScalarLoop) {
+TEST(spectrum_engine, fitwave_runs_are_identical_to_the_scalar_loop) {
   const std::string files = "spectra.csv\nfitted.csv\n";
   const fit_case cases[] = {
       {"two oscillators", {10.0f, -20.0f, 5.0f}, 0.01, "2\n0\n0\n" + files},
@@ -80,7 +75,7 @@ TEST(SpectrumEngine, FitwaveRunsAreIdenticalToTheScalarLoop) {
 // The signal handlers run on the main thread and end the run through exit() while the engine's
 // threads exist, possibly in the middle of a spectrum; the run must still end as it does at a
 // prompt, without hanging or crashing.
-TEST(SpectrumEngine, InterruptAndTerminationDuringTheFitEndTheRun) {
+TEST(spectrum_engine, interrupt_and_termination_during_the_fit_end_the_run) {
   struct row {
     int sig;
     const char* text;

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "record_collector.h"
 #include "textio/detail/pattern.h"
 #include "textio/detail/render.h"
 
@@ -29,14 +30,6 @@ void check(bool ok, const char* what, std::string_view field = {}) {
     std::abort();
   }
 }
-
-struct collect : textio::detail::record_writer {
-  std::vector<std::string> records;
-  void end_record() override {
-    records.push_back(record);
-    record.clear();
-  }
-};
 
 struct descriptor {
   char kind;  // 'T' text, 'X' blanks, 'I', 'F', 'E'
@@ -216,7 +209,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const auto parsed = textio::detail::parse_pattern(pattern);
   check(parsed.ok, "pattern refused", pattern);
-  collect out;
+  testsupport::record_collector out;
   textio::detail::walk_pattern(parsed, values, out);
   check(out.records.size() == 1, "not exactly one record", pattern);
   const std::string_view rec = out.records[0];

@@ -20,7 +20,7 @@ struct wave_file {
 
 // fitwave's input layout: a header, then "time,acceleration" per line.
 wave_file read_wave(const std::string& name) {
-  std::ifstream in(std::string(GM_TEST_DATA) + "/" + name, std::ios::binary);
+  std::ifstream in(std::string(GM_GOLDEN_DIR) + "/" + name, std::ios::binary);
   std::string line;
   std::getline(in, line);
   std::vector<float> time;

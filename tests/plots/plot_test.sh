@@ -65,6 +65,8 @@ check "last iteration marked" grep -q 'iteration 2 (last)' with-seed/spectra.svg
 check "no third iteration" bash -c '! grep -q "iteration 3" with-seed/spectra.svg'
 check "ratio of iteration 2" grep -q 'iteration 2<' with-seed/ratio.svg
 check "seed panel drawn" grep -q 'seed, peak' with-seed/wave.svg
+motion_ok() { pictures_ok with-seed motion && grep -q 'end velocity' with-seed/motion.svg; }
+check "motion picture, end velocity marked" motion_ok
 
 # The peak in the wave's key is the largest absolute acceleration of each file, read here
 # independently with the file's own four significant digits.

@@ -19,7 +19,7 @@ constexpr std::int32_t mask = 123459876;
 constexpr std::size_t nt = reference::n;
 constexpr std::size_t nom = reference::nom;
 
-TEST(SeedSpectrum, AmplitudesFollowTheDesignSpectrumAtHandPoints) {
+TEST(seed_spectrum, amplitudes_follow_the_design_spectrum_at_hand_points) {
   // Sa*T/pi^2 by hand: T = 81.92/k; 512/T on the falling branch, 800 flat, 320 + 3000*T below.
   struct row {
     std::size_t k;
@@ -41,7 +41,7 @@ TEST(SeedSpectrum, AmplitudesFollowTheDesignSpectrumAtHandPoints) {
   }
 }
 
-TEST(SeedSpectrum, OneDrawPerPointGivesEachPhaseAndTheConjugateMirror) {
+TEST(seed_spectrum, one_draw_per_point_gives_each_phase_and_the_conjugate_mirror) {
   std::int32_t idum = 1;
   std::vector<cplx> fx(nt);
   seedwave::random_phase_spectrum(idum, fx);
@@ -62,7 +62,7 @@ TEST(SeedSpectrum, OneDrawPerPointGivesEachPhaseAndTheConjugateMirror) {
   }
 }
 
-TEST(SeedSpectrum, TheMaskSeedGivesZeroPhasesEverywhere) {
+TEST(seed_spectrum, the_mask_seed_gives_zero_phases_everywhere) {
   std::int32_t idum = mask;
   std::vector<cplx> fx(nt);
   seedwave::random_phase_spectrum(idum, fx);
@@ -74,7 +74,7 @@ TEST(SeedSpectrum, TheMaskSeedGivesZeroPhasesEverywhere) {
   }
 }
 
-TEST(SeedWave, DirectDftRecoversTheSpectrumAtEveryPoint) {
+TEST(seed_wave, direct_dft_recovers_the_spectrum_at_every_point) {
   std::int32_t idum = 1;
   std::vector<cplx> fx(seedwave::capacity);
   std::vector<double> acc(seedwave::capacity);

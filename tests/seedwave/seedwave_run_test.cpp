@@ -16,13 +16,11 @@
 
 #include "reference.h"
 #include "run_program.h"
+#include "transcripts.h"
 
 namespace {
 
-using testsupport::crlf;
-using testsupport::read_file;
-using testsupport::run_program;
-using testsupport::scratch_dir;
+using namespace testsupport;
 
 constexpr std::int32_t mask = 123459876;
 
@@ -32,14 +30,10 @@ testsupport::run_result seedwave(const scratch_dir& dir, std::string_view answer
 
 // The console up to the corner question, and the rest after the answer to it.
 std::string opening() {
-  return crlf(
-      {"", " Enter Random Number (1-999)", "", "  dt,nt,duration(=dt*nt)=  0.01 8192  81.92",
-       "  DUR,DOM,NOM,EOM=  81.92  0.0766990394 4096  314.159265", "  Highest Frequency (hz)=  50.",
-       "", " Corner Times for Waveform:", "   tb,tc,td,te(s)=  4.  35.  60.  81.92",
-       " Change Those Data? (Enter No=0 or Yes=1)"});
+  return joined(seed::number + seed::grid + seed::corners);
 }
-const std::string corner_prompt = crlf({" Enter tb,tc,td,te(s):"});
-const std::string name_prompt = crlf({"", " Enter a Seed Acceleration for OUTPUT"});
+const std::string corner_prompt = joined(seed::new_corners);
+const std::string name_prompt = joined(seed::file_name);
 
 struct corners {
   double tb = 4.0, tc = 35.0, td = 60.0, te = 81.92;
@@ -53,28 +47,11 @@ const std::vector<long double>& wave_of(std::int32_t seed) {
   return it->second;
 }
 
-// Splits CR LF lines; fails the test on a bare LF or a missing last line end.
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      ADD_FAILURE() << "text does not end in CR LF";
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    EXPECT_EQ(lines.back().find('\n'), std::string::npos) << "bare LF in line " << lines.size();
-    start = end + 2;
-  }
-  return lines;
-}
-
 // Checks a seed file line by line: the header, 8192 rows "F8.2,E12.4" whose times are
 // 0.00..81.91 and whose accelerations are the reference wave times the envelope, to the four
 // digits shown (plus 1e-5 gal for the transform's pi, times the envelope).
 void expect_seed_file(const std::string& file, std::int32_t seed, corners c) {
-  const std::vector<std::string> lines = lines_of(file);
+  const std::vector<std::string> lines = records(file);
   ASSERT_EQ(lines.size(), 8193u);
   EXPECT_EQ(lines[0], " time(sec),seed-Acc(gal)");
   const std::vector<long double>& wave = wave_of(seed);
@@ -106,7 +83,7 @@ void expect_seed_file(const std::string& file, std::int32_t seed, corners c) {
   }
 }
 
-TEST(SeedwaveRun, DefaultAnswersGiveTheDialogueAndTheSeedFile) {
+TEST(seedwave_run, default_answers_give_the_dialogue_and_the_seed_file) {
   scratch_dir dir;
   const auto r = seedwave(dir, "1\n0\nseed.csv\n");
   EXPECT_EQ(r.out, opening() + name_prompt);
@@ -122,7 +99,7 @@ TEST(SeedwaveRun, DefaultAnswersGiveTheDialogueAndTheSeedFile) {
   expect_seed_file(file, 1, {});
 }
 
-TEST(SeedwaveRun, SameSeedSameFileOtherSeedOtherFile) {
+TEST(seedwave_run, same_seed_same_file_other_seed_other_file) {
   scratch_dir dir;
   seedwave(dir, "1\n0\na.csv\n");
   seedwave(dir, "1\n0\nb.csv\n");
@@ -134,7 +111,7 @@ TEST(SeedwaveRun, SameSeedSameFileOtherSeedOtherFile) {
   expect_seed_file(read_file(dir / "c.csv"), 2, {});
 }
 
-TEST(SeedwaveRun, TheMaskSeedWritesTheZeroPhaseWave) {
+TEST(seedwave_run, the_mask_seed_writes_the_zero_phase_wave) {
   scratch_dir dir;
   const auto r = seedwave(dir, "123459876\n0\nseed.csv\n");
   EXPECT_EQ(r.out, opening() + name_prompt);
@@ -142,7 +119,7 @@ TEST(SeedwaveRun, TheMaskSeedWritesTheZeroPhaseWave) {
   expect_seed_file(read_file(dir / "seed.csv"), mask, {});
 }
 
-TEST(SeedwaveRun, CornerAnswers) {
+TEST(seedwave_run, corner_answers) {
   struct row {
     const char* answers;  // after the seed 5
     bool asks;            // "Enter tb,tc,td,te(s):" shown
@@ -170,10 +147,10 @@ TEST(SeedwaveRun, CornerAnswers) {
   }
 }
 
-TEST(SeedwaveRun, WithoutEnvelopeTheFileSumsToZeroWithinItsDigits) {
+TEST(seedwave_run, without_envelope_the_file_sums_to_zero_within_its_digits) {
   scratch_dir dir;
   seedwave(dir, "11\n1\n0 100 200 300\nseed.csv\n");
-  const std::vector<std::string> lines = lines_of(read_file(dir / "seed.csv"));
+  const std::vector<std::string> lines = records(read_file(dir / "seed.csv"));
   ASSERT_EQ(lines.size(), 8193u);
   EXPECT_EQ(lines[1].substr(0, 9), "    0.00,");
   EXPECT_NE(lines[1].substr(9), "  0.0000E+00") << "the envelope is 1 at time 0";
@@ -188,7 +165,7 @@ TEST(SeedwaveRun, WithoutEnvelopeTheFileSumsToZeroWithinItsDigits) {
   EXPECT_LT(slack, 100.0);
 }
 
-TEST(SeedwaveRun, NullSeedIsSeedZero) {
+TEST(seedwave_run, null_seed_is_seed_zero) {
   scratch_dir dir;
   const std::pair<const char*, const char*> runs[] = {
       {"0", "zero"}, {",", "comma"}, {"/", "slash"}};
@@ -203,7 +180,7 @@ TEST(SeedwaveRun, NullSeedIsSeedZero) {
   EXPECT_EQ(read_file(dir / "slash"), zero);
 }
 
-TEST(SeedwaveRun, FileNameAnswers) {
+TEST(seedwave_run, file_name_answers) {
   struct row {
     std::string answer;
     std::string file;
@@ -232,15 +209,13 @@ TEST(SeedwaveRun, FileNameAnswers) {
   }
 }
 
-TEST(SeedwaveRun, NullFileNameIsRefusedByTheOpen) {
+TEST(seedwave_run, null_file_name_is_refused_by_the_open) {
   for (const char* answer : {",\n", "/\n", " , \n"}) {
     SCOPED_TRACE(answer);
     scratch_dir dir;
     const auto r = seedwave(dir, std::string("1\n0\n") + answer);
     EXPECT_EQ(r.out, opening() + name_prompt);
-    EXPECT_EQ(r.err,
-              crlf({"open: null file name", "apparent state: unit 9 named ", "last format: list io",
-                    "lately reading sequential formatted external IO"}));
+    EXPECT_EQ(r.err, report("open: null file name", "unit 9 named ", "list io", true));
     EXPECT_EQ(r.signal, SIGABRT);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
   }

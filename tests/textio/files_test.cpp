@@ -86,15 +86,41 @@ TEST(files, pairs_read_until_the_end_of_the_file) {
   }
 }
 
-TEST(files, a_write_after_a_read_lands_where_the_reading_stopped) {
-  scratch_dir dir;
-  const auto name = dir / "mixed.csv";
-  write_file(name, crlf({"header", "1,2", "3,4", "5,6"}));
-  textio::open_text_file(unit, name.string());
-  textio::read_free_record(unit);
-  textio::write_free_record(unit, {"new", 7});
-  textio::close_text_file(unit);
-  EXPECT_EQ(read_file(name), crlf({"header", " new 7"}));
+// A read and a write of one unit each begin where the other stopped; the file is cut only when
+// a write came last.
+TEST(files, reads_and_writes_meet_where_the_other_stopped) {
+  const struct {
+    const char* old;  // nullptr: no such file, open creates it
+    bool read_first;
+    const char* contents;  // after the close
+    int pairs;             // pairs read after the write
+  } rows[] = {
+      {"header\r\n1,2\r\n3,4\r\n5,6\r\n", true, "header\r\n new 7\r\n", 0},
+      {" old\r\n1,2\r\n3,4\r\n", false, " new\r\n1,2\r\n3,4\r\n", 2},
+      {nullptr, false, " new\r\n", 0},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.old ? r.old : "created");
+    scratch_dir dir;
+    const auto name = dir / "mixed.csv";
+    if (r.old != nullptr) write_file(name, r.old);
+    textio::open_text_file(unit, name.string());
+    int pairs = 0;
+    if (r.read_first) {
+      textio::read_free_record(unit);
+      textio::write_free_record(unit, {"new", 7});
+    } else {
+      textio::write_free_record(unit, {"new"});
+      float t = 0, a = 0;
+      while (pairs < 8 && textio::read_free_record(unit, {&t, &a}, true)) {
+        ++pairs;
+        EXPECT_EQ(a, static_cast<float>(2 * pairs));
+      }
+    }
+    textio::close_text_file(unit);
+    EXPECT_EQ(pairs, r.pairs);
+    EXPECT_EQ(read_file(name), r.contents);
+  }
 }
 
 TEST(files, a_long_table_passes_through_the_buffer_whole) {

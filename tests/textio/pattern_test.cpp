@@ -6,26 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "record_collector.h"
+
 namespace {
 
 using namespace textio::detail;
 using lines = std::vector<std::string>;
 
-struct collect : record_writer {
-  lines out;
-  void end_record() override {
-    out.push_back(record);
-    record.clear();
-  }
-};
-
 lines walk(std::string_view pattern, std::initializer_list<textio::value> values = {}) {
   const parsed_pattern p = parse_pattern(pattern);
   EXPECT_TRUE(p.ok) << pattern;
   if (!p.ok) return {};
-  collect c;
+  testsupport::record_collector c;
   walk_pattern(p, std::span<const textio::value>(values.begin(), values.size()), c);
-  return c.out;
+  return c.records;
 }
 
 TEST(pattern_walk, the_programs_patterns) {
@@ -61,6 +55,7 @@ TEST(pattern_walk, stops_at_a_value_descriptor_without_a_value) {
 
 TEST(pattern_walk, values_left_at_the_end_restart_at_the_last_outer_group) {
   EXPECT_EQ(walk("(I2,2(I3))", {1, 2, 3, 4, 5, 6}), (lines{" 1  2  3", "  4  5", "  6"}));
+  EXPECT_EQ(walk("(I2,(I3))", {1, 2, 3, 4}), (lines{" 1  2", "  3", "  4"}));  // a group once
   EXPECT_EQ(walk("(I2)", {1, 2, 3}), (lines{" 1", " 2", " 3"}));
   EXPECT_EQ(walk("('h',I2,'t')", {1, 2}), (lines{"h 1t", "h 2t"}));
   // A pattern that can take no value ends after one record instead of looping.

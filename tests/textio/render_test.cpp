@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "record_collector.h"
+
 namespace {
 
 using namespace textio::detail;
@@ -15,18 +17,10 @@ using namespace textio::detail;
 constexpr double inf = std::numeric_limits<double>::infinity();
 const double nan = std::numeric_limits<double>::quiet_NaN();
 
-struct collect : record_writer {
-  std::vector<std::string> lines;
-  void end_record() override {
-    lines.push_back(record);
-    record.clear();
-  }
-};
-
 std::vector<std::string> free_records(std::initializer_list<textio::item> items) {
-  collect c;
+  testsupport::record_collector c;
   write_free_items(c, std::span<const textio::item>(items.begin(), items.size()));
-  return c.lines;
+  return c.records;
 }
 
 std::string free_real(double v) {

@@ -4,18 +4,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "held_pipe.h"
 #include "run_program.h"
+#include "transcripts.h"
 
 namespace {
 
 using testsupport::crlf;
+using testsupport::on_stdout;
 using testsupport::read_file;
+using testsupport::report;
 using testsupport::run_result;
 using testsupport::scratch_dir;
 using testsupport::write_file;
@@ -23,17 +28,9 @@ using testsupport::write_file;
 const std::string prompt = crlf({" Enter Number of Iterations (Nit: up to 10)"});
 
 run_result run(const scratch_dir& dir, std::string_view scenario, std::string_view input,
-               int signal_after_ms = 0, int sig = SIGINT) {
+               const testsupport::watch& w = {}) {
   write_file(dir / "scenario", std::string(scenario) + "\n");
-  return testsupport::run_program(GM_TEXTIO_PROBE, dir.path(), input, signal_after_ms, sig);
-}
-
-std::string report(std::string_view first, std::string_view unit, std::string_view pattern,
-                   bool reading) {
-  std::string s = crlf({first, std::string("apparent state: unit ") + std::string(unit)});
-  if (!pattern.empty()) s += crlf({std::string("last format: ") + std::string(pattern)});
-  return s + crlf({reading ? "lately reading sequential formatted external IO"
-                           : "lately writing sequential formatted external IO"});
+  return testsupport::run_program(GM_TEXTIO_PROBE, dir.path(), input, w);
 }
 
 TEST(run_end, a_normal_run_is_silent_with_status_zero) {
@@ -52,24 +49,26 @@ TEST(fatal_report, read_errors_on_the_console) {
     std::string err;
   } rows[] = {
       {"bad_number", "abc\n",
-       report("invalid number: incomprehensible list input", "5 (unnamed)", "list io", true)},
+       report("invalid number: incomprehensible list input", "unit 5 (unnamed)", "list io", true)},
       {"bad_number", "5-\n",
-       report("exponent field: incomprehensible list input", "5 (unnamed)", "list io", true)},
+       report("exponent field: incomprehensible list input", "unit 5 (unnamed)", "list io", true)},
       {"bad_number", "0*5\n",
-       report("bad repetition count: incomprehensible list input", "5 (unnamed)", "list io", true)},
+       report("bad repetition count: incomprehensible list input", "unit 5 (unnamed)", "list io",
+              true)},
       {"bad_number", "1.0\n",
-       report("invalid integer: read unexpected character", "5 (unnamed)", "list io", true)},
+       report("invalid integer: read unexpected character", "unit 5 (unnamed)", "list io", true)},
       {"overflow", "3000000000\n",
-       report("invalid integer: integer overflow", "5 (unnamed)", "list io", true)},
-      {"eof_list", "\n\n", report("list in: end of file", "5 (unnamed)", "list io", true)},
-      {"read_start_eof", "", report("read start: end of file", "5 (unnamed)", "list io", true)},
-      {"eof_field", "", report("fmt: end of file", "5 (unnamed)", "(A20)", true)},
+       report("invalid integer: integer overflow", "unit 5 (unnamed)", "list io", true)},
+      {"eof_list", "\n\n", report("list in: end of file", "unit 5 (unnamed)", "list io", true)},
+      {"read_start_eof", "",
+       report("read start: end of file", "unit 5 (unnamed)", "list io", true)},
+      {"eof_field", "", report("fmt: end of file", "unit 5 (unnamed)", "(A20)", true)},
       // A stream failure at a fixed-width read is no end of file.
       {"directory_console", "",
-       report("list in: " + std::string(::strerror(EISDIR)), "5 (unnamed)", "(A20)", true)},
+       report("list in: " + std::string(::strerror(EISDIR)), "unit 5 (unnamed)", "(A20)", true)},
       {"closed_console", "",
-       report("list in: " + std::string(::strerror(EBADF)), "5 (unnamed)", "(A20)", true)},
-      {"blank_name", "    \n", report("open: null file name", "12 named ", "", true)},
+       report("list in: " + std::string(::strerror(EBADF)), "unit 5 (unnamed)", "(A20)", true)},
+      {"blank_name", "    \n", report("open: null file name", "unit 12 named ", "", true)},
   };
   for (const auto& row : rows) {
     scratch_dir dir;
@@ -83,7 +82,7 @@ TEST(fatal_report, a_bad_data_record_names_the_file) {
   scratch_dir dir;
   write_file(dir / "data.csv", crlf({"time,acc", "0,1", "0.01,abc"}));
   const run_result r = run(dir, "bad_data", "");
-  EXPECT_EQ(r.err, report("invalid number: incomprehensible list input", "11 named data.csv",
+  EXPECT_EQ(r.err, report("invalid number: incomprehensible list input", "unit 11 named data.csv",
                           "list io", true));
   EXPECT_EQ(r.signal, SIGABRT);
 }
@@ -94,8 +93,8 @@ TEST(fatal_report, a_table_keeps_the_records_written_before_the_failure) {
   write_file(dir / "table.csv", old);
   const run_result r = run(dir, "table_then_fail", "abc\n");
   EXPECT_EQ(r.out, prompt);
-  EXPECT_EQ(r.err,
-            report("invalid number: incomprehensible list input", "5 (unnamed)", "list io", true));
+  EXPECT_EQ(r.err, report("invalid number: incomprehensible list input", "unit 5 (unnamed)",
+                          "list io", true));
   EXPECT_EQ(r.signal, SIGABRT);
   EXPECT_EQ(read_file(dir / "table.csv"),
             crlf({"period(sec),kokuji1461,Iteration No.  1,Iteration No.", "  0.0100,  0.8000E+03,",
@@ -110,12 +109,12 @@ TEST(fatal_report, failed_writes_are_never_success) {
     const char* scenario;
     std::string err;
   } rows[] = {
-      {"full_file", report(full, "12 named /dev/full", "list io", false)},
-      {"full_stdout", report(full, "6 (unnamed)", "list io", false)},
-      {"directory_write", report("write start: can't write file", "11 named sub",
+      {"full_file", report(full, "unit 12 named /dev/full", "list io", false)},
+      {"full_stdout", report(full, "unit 6 (unnamed)", "list io", false)},
+      {"directory_write", report("write start: can't write file", "unit 11 named sub",
                                  "('period(sec),kokuji1461',20(',Iteration No.',I3))", false)},
       {"directory_read",
-       report("list in: " + std::string(::strerror(EISDIR)), "11 named sub", "list io", true)},
+       report("list in: " + std::string(::strerror(EISDIR)), "unit 11 named sub", "list io", true)},
   };
   for (const auto& row : rows) {
     const run_result r = run(dir, row.scenario, "");
@@ -130,11 +129,11 @@ TEST(fatal_report, first_write_to_a_read_only_file) {
   write_file(dir / "ro.csv", "kept\r\n");
   ::chmod((dir / "ro.csv").c_str(), 0444);
   run_result r = run(dir, "read_only", "");
-  EXPECT_EQ(r.err,
-            report("list output start: can't write file", "11 named ro.csv", "list io", false));
+  EXPECT_EQ(r.err, report("list output start: can't write file", "unit 11 named ro.csv", "list io",
+                          false));
   EXPECT_EQ(r.signal, SIGABRT);
   r = run(dir, "read_only_pattern", "");
-  EXPECT_EQ(r.err, report("write start: can't write file", "11 named ro.csv",
+  EXPECT_EQ(r.err, report("write start: can't write file", "unit 11 named ro.csv",
                           "('period(sec),kokuji1461',20(',Iteration No.',I3))", false));
   EXPECT_EQ(read_file(dir / "ro.csv"), "kept\r\n");
 }
@@ -143,9 +142,9 @@ TEST(fatal_report, a_failure_during_the_shutdown_aborts_at_once) {
   scratch_dir dir;
   const run_result r = run(dir, "second_report", "abc\n");
   const std::string full = "write: " + std::string(::strerror(ENOSPC));
-  EXPECT_EQ(r.err,
-            report("invalid number: incomprehensible list input", "5 (unnamed)", "list io", true) +
-                crlf({full, "fatal error during shutdown: aborting", "IOT Trap"}));
+  EXPECT_EQ(r.err, report("invalid number: incomprehensible list input", "unit 5 (unnamed)",
+                          "list io", true) +
+                       crlf({full, "fatal error during shutdown: aborting", "IOT Trap"}));
   EXPECT_EQ(r.signal, SIGABRT);
 }
 
@@ -176,18 +175,46 @@ TEST(signals, faults_abort_after_the_shutdown) {
 
 TEST(signals, interrupt_and_termination_exit_with_status_one) {
   scratch_dir dir;
-  run_result r = run(dir, "interrupt", "", 300, SIGINT);
+  run_result r = run(dir, "interrupt", "", on_stdout(prompt, SIGINT));
   EXPECT_EQ(r.out, prompt);
   EXPECT_EQ(r.err, crlf({"Interrupt"}));
   EXPECT_EQ(r.status, 1);
-  r = run(dir, "interrupt", "", 300, SIGTERM);
+  r = run(dir, "interrupt", "", on_stdout(prompt, SIGTERM));
   EXPECT_EQ(r.err, crlf({"Killed"}));
   EXPECT_EQ(r.status, 1);
   // An interrupt ignored when the run began stays ignored.
-  r = run(dir, "ignored_interrupt", "", 300, SIGINT);
+  r = run(dir, "ignored_interrupt", "", on_stdout(crlf({" waiting"}), SIGINT));
+  EXPECT_EQ(r.signals_sent, 1);
   EXPECT_EQ(r.out, crlf({" waiting", " done"}));
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 0);
+}
+
+// An interrupt while the run waits for an answer and table records are held for a pipe that is
+// full: the shutdown waits to hand them over, and a termination request meets it there. It must
+// not start a second end: one message, status 1, and every record delivered once the pipe is read.
+TEST(signals, a_second_signal_during_the_shutdown_is_held_off) {
+  scratch_dir dir;
+  testsupport::held_pipe table(dir / "table.csv", true);
+  const testsupport::watch w{{
+      {SIGINT,
+       [](const run_result& r) { return r.out == prompt && testsupport::is_sleeping(r.pid); }},
+      {SIGTERM,
+       [&](const run_result& r) {
+         return r.err == crlf({"Interrupt"}) && testsupport::is_sleeping(r.pid) && table.full();
+       },
+       [&] { table.release(); }},
+  }};
+  const run_result r = run(dir, "table_then_fail", "", w);
+  EXPECT_EQ(r.signals_sent, 2);
+  EXPECT_FALSE(r.hung);
+  EXPECT_EQ(r.err, crlf({"Interrupt"}));
+  EXPECT_EQ(r.status, 1);
+  const std::string got = table.finish();  // the brim first, then the table
+  EXPECT_EQ(got.find_first_not_of('x'), table.brim());
+  EXPECT_EQ(got.substr(std::min(table.brim(), got.size())),
+            crlf({"period(sec),kokuji1461,Iteration No.  1,Iteration No.", "  0.0100,  0.8000E+03,",
+                  "  0.0200,  0.8000E+03,"}));
 }
 
 }  // namespace

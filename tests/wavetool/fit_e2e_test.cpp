@@ -2,13 +2,15 @@
 // and at rest as `wavetool check` reads them back, the limit gives status 3 with the files
 // written, and bad input or usage leaves no file behind.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
+#include <cmath>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "run_command.h"
 #include "run_program.h"
 
 namespace {
@@ -16,21 +18,12 @@ namespace {
 using testsupport::read_file;
 using testsupport::scratch_dir;
 
-struct result {
-  std::string out, err;
-  int status = -1;
-};
-
-// The program with arguments in dir, standard streams captured into files there.
-result wavetool(const scratch_dir& dir, const std::string& args) {
-  const std::string command = "cd '" + dir.path().string() + "' && '" GM_WAVETOOL_PATH "' " + args +
-                              " > stdout.txt 2> stderr.txt < /dev/null";
-  const int raw = std::system(command.c_str());
-  result r;
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.out = read_file(dir / "stdout.txt");
-  r.err = read_file(dir / "stderr.txt");
-  return r;
+// The program with the blank-separated arguments, run in dir.
+testsupport::run_result wavetool(const scratch_dir& dir, const std::string& args) {
+  std::vector<std::string> words;
+  std::istringstream in(args);
+  for (std::string w; in >> w;) words.push_back(w);
+  return wavetool_test::run_command(GM_WAVETOOL_PATH, words, dir.path());
 }
 
 std::string last_line(const std::string& text) {
@@ -49,8 +42,8 @@ TEST(wavetool_fit, seed_and_recording_pass_at_rest) {
   };
   for (const row& c : {row{"seed1.csv", ""}, row{"corralitos.csv", " --corners 2,16,30,40"}}) {
     scratch_dir dir;
-    std::filesystem::copy_file(GM_WAVETOOL_DATA "/" + std::string(c.wave), dir / "wave.csv");
-    const result r =
+    std::filesystem::copy_file(GM_GOLDEN_DIR "/" + std::string(c.wave), dir / "wave.csv");
+    const testsupport::run_result r =
         wavetool(dir, "fit wave.csv -o fitted.csv --spectra table.csv" + std::string(c.options));
     EXPECT_EQ(r.status, 0) << c.wave << r.out << r.err;
     EXPECT_EQ(r.err, "");
@@ -64,7 +57,7 @@ TEST(wavetool_fit, seed_and_recording_pass_at_rest) {
     EXPECT_LE(iterations, 30);
     EXPECT_NE(read_file(dir / "table.csv").find("period(sec),kokuji1461"), std::string::npos);
 
-    const result check = wavetool(dir, "check fitted.csv --json");
+    const testsupport::run_result check = wavetool(dir, "check fitted.csv --json");
     ASSERT_EQ(check.status, 0) << check.err;
     const nlohmann::json j = nlohmann::json::parse(check.out);
     EXPECT_LE(std::abs(j["end_velocity"].get<double>()), 0.1) << c.wave;
@@ -100,7 +93,7 @@ TEST(wavetool_fit, limit_bad_input_and_usage) {
       {"fit seed1.csv -o fitted.csv --max-iterations 0", 2, "wavetool: ", false},
   };
   scratch_dir dir;
-  std::filesystem::copy_file(GM_WAVETOOL_DATA "/seed1.csv", dir / "seed1.csv");
+  std::filesystem::copy_file(GM_GOLDEN_DIR "/seed1.csv", dir / "seed1.csv");
   testsupport::write_file(dir / "words.csv", "time,acc\r\n0,1\r\n0.01,abc\r\n");
   std::string long_wave = "time,acc\n";
   for (int i = 0; i <= 32768; ++i) long_wave += std::to_string(i) + "e-2,1\n";
@@ -108,7 +101,7 @@ TEST(wavetool_fit, limit_bad_input_and_usage) {
   for (const row& c : rows) {
     std::filesystem::remove(dir / "fitted.csv");
     std::filesystem::remove(dir / "t.csv");
-    const result r = wavetool(dir, c.args);
+    const testsupport::run_result r = wavetool(dir, c.args);
     EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out << r.err;
     const std::string line = c.status == 0 || c.status == 3 ? last_line(r.out) : r.err;
     EXPECT_EQ(line.rfind(c.start, 0), 0u) << c.args << "\n" << line;

@@ -29,7 +29,7 @@ std::vector<std::string> lines_of(const std::string& text) {
 // Seed 1 fitted once for every test here.
 const motion::design_result& seed_fit() {
   static const motion::design_result r = [] {
-    const wavetool::wave_result in = wavetool::read_wave(GM_WAVETOOL_DATA "/seed1.csv");
+    const wavetool::wave_result in = wavetool::read_wave(GM_GOLDEN_DIR "/seed1.csv");
     EXPECT_TRUE(in.ok());
     return motion::design_fit(in.w.acc, in.w.dt, {}, [](const motion::iteration_report&) {});
   }();
@@ -63,7 +63,7 @@ TEST(fit_files, spectra_table_in_fitwaves_layout) {
   const std::vector<std::string> ours = lines_of(wavetool::spectra_table_text(r));
   std::string golden_text;
   {
-    std::ifstream in(GM_WAVETOOL_DATA "/seed1-fit5-spectra.csv", std::ios::binary);
+    std::ifstream in(GM_GOLDEN_DIR "/seed1-fit5-spectra.csv", std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     golden_text = s.str();

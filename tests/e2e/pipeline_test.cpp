@@ -23,7 +23,7 @@ std::vector<double> criteria(const std::string& out, std::string_view label) {
   return values;
 }
 
-TEST(SeedThenFit, FiveIterationsCloseInOnTheTarget) {
+TEST(seed_then_fit, five_iterations_close_in_on_the_target) {
   scratch_dir dir;
   const auto seed = run_program(GM_SEEDWAVE_PATH, dir.path(), "1\n0\nseed.csv\n");
   ASSERT_EQ(seed.status, 0);

@@ -1,0 +1,134 @@
+// The shared wave reader on both of fitwave's layouts, and the writer that never leaves half a
+// file.
+#include "wavetool/wave_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "run_program.h"
+#include "wavetool/import.h"
+
+namespace {
+
+using testsupport::read_file;
+using testsupport::scratch_dir;
+using testsupport::write_file;
+
+TEST(parse_wave, both_layouts_read_as_fitwave_reads_them) {
+  struct row {
+    const char* text;
+    std::vector<float> acc;
+    float dt;  // time(2) - time(1) in float, as fitwave takes it
+  };
+  const row rows[] = {
+      {"time(s),acc(gal)\r\n0,1.5\r\n0.01,-2\r\n", {1.5f, -2.0f}, 0.01f},
+      // fitwave's fitted wave: four values and a trailing comma; the second is the wave.
+      {" time(sec),Acc(gal),eamp,eamp*ampfac\r\n"
+       "  0.0000,  0.1000E+01,  0.0000E+00,  0.0000E+00,\r\n"
+       "  0.0100, -0.2500E+01,  0.6250E-05,  0.9103E-01,\r\n",
+       {1.0f, -2.5f},
+       0.01f},
+      // The step is the difference of the two times in float, not the decimal 0.01.
+      {"h\n10.00 0.1\n\n10.01 0.2\n10.02 0.3\n", {0.1f, 0.2f, 0.3f}, 10.01f - 10.0f},
+  };
+  for (const row& r : rows) {
+    const wavetool::wave_result w = wavetool::parse_wave(r.text, "w.csv");
+    ASSERT_TRUE(w.ok()) << r.text << wavetool::describe(*w.error);
+    EXPECT_EQ(w.w.acc, r.acc) << r.text;
+    EXPECT_EQ(w.w.dt, r.dt) << r.text;
+  }
+}
+
+TEST(parse_wave, unreadable_waves_name_file_and_line) {
+  struct row {
+    const char* text;
+    const char* message;
+  };
+  const row rows[] = {
+      {"time,acc\r\n",
+       "wavetool: w.csv: expected a header line and at least 2 lines of time and acceleration, "
+       "found 0"},
+      {"time,acc\r\n0 1\r\n0.01\r\n",
+       "wavetool: w.csv:3: expected a time and an acceleration, found \"0.01\""},
+      {"time,acc\r\n0 1\r\n0.01 1x\r\n",
+       "wavetool: w.csv:3: expected a time and an acceleration, found \"0.01 1x\""},
+      {"time,acc\r\n0 1\r\n0 2\r\n",
+       "wavetool: w.csv:3: expected a time after the first, found a "
+       "step of 0 s"},
+  };
+  for (const row& r : rows) {
+    const wavetool::wave_result w = wavetool::parse_wave(r.text, "w.csv");
+    ASSERT_FALSE(w.ok()) << r.text;
+    EXPECT_EQ(wavetool::describe(*w.error), r.message);
+  }
+  const scratch_dir dir;
+  const wavetool::wave_result missing = wavetool::read_wave(dir / "none.csv");
+  ASSERT_FALSE(missing.ok());
+  EXPECT_EQ(missing.error->message, "cannot be read: No such file or directory");
+}
+
+TEST(write_atomically, whole_file_or_nothing) {
+  const scratch_dir dir;
+  const auto names = [&dir] {
+    std::vector<std::string> n;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+      n.push_back(e.path().filename().string());
+    std::sort(n.begin(), n.end());
+    return n;
+  };
+  // A new file, then the same name replaced.
+  EXPECT_FALSE(wavetool::write_atomically(dir / "w.csv", "one\r\n"));
+  EXPECT_FALSE(wavetool::write_atomically(dir / "w.csv", "two\r\n"));
+  EXPECT_EQ(read_file(dir / "w.csv"), "two\r\n");
+  // A folder that does not exist: nothing is created.
+  const auto missing = wavetool::write_atomically(dir / "no" / "w.csv", "x");
+  ASSERT_TRUE(missing);
+  EXPECT_EQ(missing->message, "cannot be written: No such file or directory");
+  // A folder in the way of the name: it stays, and no temporary file is left beside it.
+  std::filesystem::create_directory(dir / "d");
+  const auto blocked = wavetool::write_atomically(dir / "d", "x");
+  ASSERT_TRUE(blocked);
+  EXPECT_EQ(blocked->message, "cannot be written: Is a directory");
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "d"));
+  EXPECT_EQ(names(), (std::vector<std::string>{"d", "w.csv"}));
+}
+
+// fitwave takes dt = time(2) - time(1) in float, each time read to double and then to float.
+TEST(wave_text, times_give_the_step_in_float_and_values_read_back) {
+  const std::vector<float> gal{1.0f, -0.1f, 1e-7f, 123456.789f, 0.0f};
+  for (const double dt : {0.005, 0.01, 0.02, 0.0025, 1.0 / 3.0, 1.0 / 200.0, 0.1}) {
+    const std::string text = wavetool::wave_text(gal, dt);
+    ASSERT_TRUE(text.starts_with("time(s),acc(gal)\r\n")) << dt;
+    EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1);
+    const wavetool::wave_result w = wavetool::parse_wave(text, "w.csv");
+    ASSERT_TRUE(w.ok()) << dt;
+    EXPECT_EQ(w.w.dt, static_cast<float>(dt)) << dt;
+    EXPECT_EQ(w.w.acc, gal) << dt;
+  }
+}
+
+TEST(window_of, samples_between_start_and_end) {
+  struct row {
+    std::optional<double> start, end;
+    std::size_t first, count;
+  };
+  // Ten samples at 0.01 s: times 0 to 0.09.
+  const row rows[] = {
+      {std::nullopt, std::nullopt, 0, 10},
+      {0.02, std::nullopt, 2, 8},
+      {std::nullopt, 0.03, 0, 4},
+      {0.015, 0.035, 2, 2},
+      {0.03, 0.03, 3, 1},
+      {0.5, std::nullopt, 0, 0},
+      {std::nullopt, 5.0, 0, 10},
+  };
+  for (const row& r : rows) {
+    const wavetool::sample_range s = wavetool::window_of(10, 0.01, r.start, r.end);
+    EXPECT_EQ(s.first, r.first) << r.start.value_or(-1) << " " << r.end.value_or(-1);
+    EXPECT_EQ(s.count, r.count) << r.start.value_or(-1) << " " << r.end.value_or(-1);
+  }
+}
+
+}  // namespace
