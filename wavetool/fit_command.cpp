@@ -110,7 +110,8 @@ void add_fit_command(CLI::App& app, int& status) {
   sub->add_option("-o,--output", o->output, "the fitted wave to write (fitwave's layout)")
       ->required();
   sub->add_option("--spectra", o->spectra, "also write the target, input and final spectra");
-  sub->add_option("--corners", o->corners, "envelope corner times TB,TC,TD,TE (s)")
+  sub->add_option("--corners", o->corners,
+                  "envelope corner times TB,TC,TD,TE (s), default 4,35,60,80")
       ->delimiter(',')
       ->expected(4);
   sub->add_option("--max-iterations", o->max_iterations, "most iterations (default 30)")
