@@ -34,15 +34,22 @@ std::string last_line(const std::string& text) {
 }
 
 // Acceptance: exit 0, one progress line per iteration (at most 30), and the written wave passes
-// all four criteria, ends at rest and keeps its peak displacement plausible under check.
+// all four criteria, ends at rest and keeps its peak displacement plausible under check. The
+// recording goes the user's way: the PEER file imported first.
 TEST(wavetool_fit, seed_and_recording_pass_at_rest) {
   struct row {
     const char* wave;
     const char* options;
   };
-  for (const row& c : {row{"seed1.csv", ""}, row{"corralitos.csv", " --corners 2,16,30,40"}}) {
+  for (const row& c : {row{GM_GOLDEN_DIR "/seed1.csv", ""},
+                       row{GM_WAVETOOL_DATA "/RSN753_LOMAP_CLS000.AT2", " --corners 2,16,30,40"}}) {
     scratch_dir dir;
-    std::filesystem::copy_file(GM_GOLDEN_DIR "/" + std::string(c.wave), dir / "wave.csv");
+    if (std::string(c.wave).ends_with(".AT2")) {
+      std::filesystem::copy_file(c.wave, dir / "record.AT2");
+      ASSERT_EQ(wavetool(dir, "import record.AT2 -o wave.csv").status, 0);
+    } else {
+      std::filesystem::copy_file(c.wave, dir / "wave.csv");
+    }
     const testsupport::run_result r =
         wavetool(dir, "fit wave.csv -o fitted.csv --spectra table.csv" + std::string(c.options));
     EXPECT_EQ(r.status, 0) << c.wave << r.out << r.err;
