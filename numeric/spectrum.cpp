@@ -152,6 +152,9 @@ void spectrum_engine::work(scratch& s) {
   const job& j = job_;
   const detail::block_kernel kernel = kernel_for(path_);
   const float dx0 = -j.ddy[0] * j.dt;
+  // The first sample from which the ground stays exactly at rest (a NaN is no rest).
+  int quiet = j.nn;
+  while (quiet > 0 && j.ddy[quiet - 1] == 0.0f) --quiet;
   while (!stop_.load(std::memory_order_relaxed)) {
     const int first = next_block_.fetch_add(1, std::memory_order_relaxed) * block_width;
     if (first >= j.count) return;
@@ -163,7 +166,7 @@ void spectrum_engine::work(scratch& s) {
       float* row = s.coef + i * block_width;
       std::fill(row + n, row + block_width, row[n - 1]);
     }
-    kernel(s.coef, j.ddy, j.nn, dx0, s.sa);
+    kernel(s.coef, j.ddy, j.nn, quiet, dx0, s.sa);
     std::copy_n(s.sa, n, j.sa + first);
     if (done_blocks_.fetch_add(1, std::memory_order_acq_rel) + 1 == j.blocks) {
       done_blocks_.notify_one();

@@ -20,12 +20,15 @@ struct avx2_ops {
   static reg abs(reg a) { return _mm256_andnot_ps(_mm256_set1_ps(-0.0f), a); }
   // See the AVX-512 kernel: max(sa, v) is (sa >= v) ? sa : v for peaks that are never -0.
   static reg peak(reg sa, reg v) { return _mm256_max_ps(sa, v); }
+  static bool all_less(reg a, reg b) {
+    return _mm256_movemask_ps(_mm256_cmp_ps(a, b, _CMP_LT_OQ)) == 0xff;
+  }
 };
 
 }  // namespace
 
-void sa_block_avx2(const float* coef, const float* ddy, int nn, float dx0, float* sa) {
-  lockstep_sa<avx2_ops, 4>(coef, ddy, nn, dx0, sa);
+void sa_block_avx2(const float* coef, const float* ddy, int nn, int quiet, float dx0, float* sa) {
+  lockstep_sa<avx2_ops, 4>(coef, ddy, nn, quiet, dx0, sa);
 }
 
 }  // namespace numeric::detail

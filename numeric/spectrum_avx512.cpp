@@ -26,12 +26,13 @@ struct avx512_ops {
   // max returns its second operand unless the first is larger: a NaN v wins, a NaN sa loses,
   // exactly as (sa >= v) ? sa : v does for peaks that are never -0.
   static reg peak(reg sa, reg v) { return _mm512_maskz_max_ps(0xffff, sa, v); }
+  static bool all_less(reg a, reg b) { return _mm512_cmp_ps_mask(a, b, _CMP_LT_OQ) == 0xffff; }
 };
 
 }  // namespace
 
-void sa_block_avx512(const float* coef, const float* ddy, int nn, float dx0, float* sa) {
-  lockstep_sa<avx512_ops, 4>(coef, ddy, nn, dx0, sa);
+void sa_block_avx512(const float* coef, const float* ddy, int nn, int quiet, float dx0, float* sa) {
+  lockstep_sa<avx512_ops, 4>(coef, ddy, nn, quiet, dx0, sa);
 }
 
 }  // namespace numeric::detail
@@ -39,9 +40,9 @@ void sa_block_avx512(const float* coef, const float* ddy, int nn, float dx0, flo
 #else
 
 // Built without the instruction set (not x86-64): never selected, see simd_path_available.
-void numeric::detail::sa_block_avx512(const float* coef, const float* ddy, int nn, float dx0,
-                                      float* sa) {
-  sa_block_baseline(coef, ddy, nn, dx0, sa);
+void numeric::detail::sa_block_avx512(const float* coef, const float* ddy, int nn, int quiet,
+                                      float dx0, float* sa) {
+  sa_block_baseline(coef, ddy, nn, quiet, dx0, sa);
 }
 
 #endif

@@ -22,6 +22,7 @@ struct baseline_ops {
   static reg abs(reg a) { return _mm_andnot_ps(_mm_set1_ps(-0.0f), a); }
   // See the AVX-512 kernel: max(sa, v) is (sa >= v) ? sa : v for peaks that are never -0.
   static reg peak(reg sa, reg v) { return _mm_max_ps(sa, v); }
+  static bool all_less(reg a, reg b) { return _mm_movemask_ps(_mm_cmplt_ps(a, b)) == 0xf; }
 };
 #else
 struct baseline_ops {
@@ -36,13 +37,15 @@ struct baseline_ops {
   static reg sub(reg a, reg b) { return a - b; }
   static reg abs(reg a) { return __builtin_fabsf(a); }
   static reg peak(reg sa, reg v) { return (sa >= v) ? sa : v; }
+  static bool all_less(reg a, reg b) { return a < b; }
 };
 #endif
 
 }  // namespace
 
-void sa_block_baseline(const float* coef, const float* ddy, int nn, float dx0, float* sa) {
-  lockstep_sa<baseline_ops, 4>(coef, ddy, nn, dx0, sa);
+void sa_block_baseline(const float* coef, const float* ddy, int nn, int quiet, float dx0,
+                       float* sa) {
+  lockstep_sa<baseline_ops, 4>(coef, ddy, nn, quiet, dx0, sa);
 }
 
 }  // namespace numeric::detail

@@ -12,18 +12,32 @@ inline constexpr int block_width = 64;
 inline constexpr int n_coefficients = 10;
 
 // Peak |absolute acceleration| over samples 1..nn-1 of each oscillator of the block, starting
-// from x = 0, dx = dx0; nn >= 2. Each kernel exists only in a build for its instruction set.
-using block_kernel = void (*)(const float* coef, const float* ddy, int nn, float dx0, float* sa);
-void sa_block_baseline(const float* coef, const float* ddy, int nn, float dx0, float* sa);
-void sa_block_avx2(const float* coef, const float* ddy, int nn, float dx0, float* sa);
-void sa_block_avx512(const float* coef, const float* ddy, int nn, float dx0, float* sa);
+// from x = 0, dx = dx0; nn >= 2. The ground is at rest from sample quiet on (ddy[m] == 0 for
+// every m >= quiet). Each kernel exists only in a build for its instruction set.
+using block_kernel = void (*)(const float* coef, const float* ddy, int nn, int quiet, float dx0,
+                              float* sa);
+void sa_block_baseline(const float* coef, const float* ddy, int nn, int quiet, float dx0,
+                       float* sa);
+void sa_block_avx2(const float* coef, const float* ddy, int nn, int quiet, float dx0, float* sa);
+void sa_block_avx512(const float* coef, const float* ddy, int nn, int quiet, float dx0, float* sa);
+
+// Steps between two looks at whether the oscillators of a pass have settled.
+inline constexpr int settle_interval = 64;
+// Once the ground is at rest an oscillator only loses energy: dx^2 + w2*x^2 cannot grow, and
+// |mhw2*dx - w2*x| <= sqrt((mhw2^2 + w2)*(dx^2 + w2*x^2)) for ever after (Cauchy-Schwarz). When
+// that bound, widened by this factor on its square (5 % on the amplitude, far beyond what the
+// float recurrence can add over any record), lies below the peak, no later sample can change it.
+inline constexpr float settle_margin = 1.1025f;
 
 // The recurrence of resp over lanes of a vector type, nvec vectors per pass over the wave so that
 // their dependency chains overlap. Ops supplies load, store, splat, zero, mul, add, sub, abs and
-// peak(sa, v), which must equal (sa >= v) ? sa : v lane by lane, NaN included. Every sum keeps
-// resp's order; nothing is fused.
+// peak(sa, v), which must equal (sa >= v) ? sa : v lane by lane, NaN included, and
+// all_less(a, b), true when a < b in every lane (false for NaN). Every sum keeps resp's order;
+// nothing is fused. A pass stops early, with the same peaks, once the ground is at rest and
+// every oscillator of the pass has settled below its peak (see settle_margin).
 template <class Ops, int nvec>
-inline void lockstep_sa(const float* coef, const float* ddy, int nn, float dx0, float* sa) {
+inline void lockstep_sa(const float* coef, const float* ddy, int nn, int quiet, float dx0,
+                        float* sa) {
   using reg = typename Ops::reg;
   constexpr int step = Ops::lanes * nvec;
   static_assert(block_width % step == 0);
@@ -62,6 +76,17 @@ inline void lockstep_sa(const float* coef, const float* ddy, int nn, float dx0, 
         peak[v] = Ops::peak(peak[v], Ops::abs(ddx));
       }
       ddyf = ddym;
+      if (m >= quiet && m % settle_interval == 0) {
+        bool settled = true;
+        for (int v = 0; v < nvec && settled; ++v) {
+          const reg energy =
+              Ops::add(Ops::mul(dx[v], dx[v]), Ops::mul(w2[v], Ops::mul(x[v], x[v])));
+          const reg gain = Ops::add(Ops::mul(mhw2[v], mhw2[v]), w2[v]);
+          const reg bound = Ops::mul(Ops::mul(gain, energy), Ops::splat(settle_margin));
+          settled = Ops::all_less(bound, Ops::mul(peak[v], peak[v]));
+        }
+        if (settled) break;
+      }
     }
     for (int v = 0; v < nvec; ++v) Ops::store(sa + base + v * Ops::lanes, peak[v]);
   }

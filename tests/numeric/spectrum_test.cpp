@@ -121,6 +121,11 @@ std::vector<wave_case> small_cases() {
   std::copy_n(random_wave(40, 8).begin(), 40, tail.begin() + 10);
   cases.push_back({"long zero runs", 4096, tail});
 
+  // Rest for 30000 samples after a burst: oscillators stop early once settled below their peak.
+  std::vector<float> burst(32000, 0.0f);
+  std::copy_n(random_wave(2000, 11).begin(), 2000, burst.begin());
+  cases.push_back({"a burst, then the ground at rest", 2048, burst});
+
   std::vector<float> tiny = random_wave(700, 9);
   for (float& a : tiny) a *= 1e-36f;
   cases.push_back({"subnormal responses", 1024, tiny});
