@@ -10,7 +10,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace textio {
@@ -81,6 +83,21 @@ void read_text_field(int unit, std::span<char> text);
 void open_text_file(int unit, std::string_view name);
 // Disconnects unit; a file last written is cut at the end of its last record.
 void close_text_file(int unit);
+
+// The same records as text, for a program that writes its files itself: each record the write
+// would produce, ended by CR LF. No unit is touched and nothing can fail; a pattern that cannot
+// be parsed gives no text.
+std::string free_record_text(std::span<const item> items);
+class pattern_text {
+ public:
+  explicit pattern_text(std::string_view pattern);
+  ~pattern_text();
+  std::string records(std::span<const value> values) const;
+
+ private:
+  struct parsed;
+  std::unique_ptr<const parsed> parsed_;
+};
 
 // Run frame. start_run installs the signal handlers, connects units 0, 5 and 6 and arranges the
 // shutdown (close and cut every connected file, once) at every exit. Call it first in main.
