@@ -104,6 +104,13 @@ scan_error serve_repeat(const target& t, const repeated& r) {
   return r.is_text ? scan_error::none : store_number(t, r.number);
 }
 
+// After a repeat count: whether the count stands alone (r* is r null values).
+bool null_follows(char_source& src) {
+  const int c = src.get();
+  src.unget(c);
+  return ends_value(c);
+}
+
 // Reads one value into t, or a repeat count followed by its value. The file ending inside
 // quoted text ends the whole read (late_end_of_file).
 scan_error read_value(char_source& src, const target& t, repeated& rep) {
@@ -113,9 +120,7 @@ scan_error read_value(char_source& src, const target& t, repeated& rep) {
     if (tok.error != scan_error::none) return tok.error;
     if (tok.repeat > 0) {
       count = tok.repeat;
-      const int c = src.get();
-      src.unget(c);
-      if (ends_value(c)) {
+      if (null_follows(src)) {
         rep = repeat_of_null(count - 1);
         return scan_error::none;
       }
@@ -136,9 +141,7 @@ scan_error read_value(char_source& src, const target& t, repeated& rep) {
   if (tok.error != scan_error::none) return tok.error;
   if (tok.repeat > 0) {
     count = tok.repeat;
-    const int c = src.get();
-    src.unget(c);
-    if (ends_value(c)) {
+    if (null_follows(src)) {
       rep = repeat_of_null(count - 1);
       return scan_error::none;
     }
