@@ -182,6 +182,15 @@ TEST(signals, interrupt_and_termination_exit_with_status_one) {
   r = run(dir, "interrupt", "", on_stdout(prompt, SIGTERM));
   EXPECT_EQ(r.err, crlf({"Killed"}));
   EXPECT_EQ(r.status, 1);
+  // A table written over a longer file and still open: the shutdown hands over its records and
+  // cuts the old contents after them.
+  write_file(dir / "table.csv", std::string(3000, 'x'));
+  r = run(dir, "table_then_fail", "", on_stdout(prompt, SIGTERM));
+  EXPECT_EQ(r.err, crlf({"Killed"}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(read_file(dir / "table.csv"),
+            crlf({"period(sec),kokuji1461,Iteration No.  1,Iteration No.", "  0.0100,  0.8000E+03,",
+                  "  0.0200,  0.8000E+03,"}));
   // An interrupt ignored when the run began stays ignored.
   r = run(dir, "ignored_interrupt", "", on_stdout(crlf({" waiting"}), SIGINT));
   EXPECT_EQ(r.signals_sent, 1);
