@@ -147,3 +147,24 @@ number_token scan_number(char_source& src, bool integer_target, bool allow_repea
 }
 
 }  // namespace textio::detail
+
+namespace textio {
+
+scanned_number scan_real(std::string_view text) {
+  detail::string_source src(text);
+  const detail::number_token t = detail::scan_number(src, false, false);
+  scanned_number r;
+  r.next = src.pos();
+  // The source reads CR LF as one LF: the number stopped at the CR.
+  if (r.next > 0 && r.next < text.size() && text[r.next] == '\n' && text[r.next - 1] == '\r')
+    --r.next;
+  if (t.error == detail::scan_error::none) {
+    r.value = detail::to_double(t.value);
+  } else {
+    r.error = t.error == detail::scan_error::exponent_field ? number_error::exponent_field
+                                                            : number_error::invalid_number;
+  }
+  return r;
+}
+
+}  // namespace textio

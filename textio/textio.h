@@ -99,6 +99,19 @@ class pattern_text {
   std::unique_ptr<const parsed> parsed_;
 };
 
+// One number scanned from text in memory by the rules of a free-form read (an optional sign,
+// digits with an optional point, an optional exponent after E, e, D, d or a bare sign), starting
+// at text[0] with no blanks skipped. The value is the nearest double of the decimal read (a float
+// target rounds it once more); it may be infinite when the exponent is large. Never fails hard:
+// error says why no number stands at the start, and next is where the scan stopped.
+enum class number_error { none, invalid_number, exponent_field };
+struct scanned_number {
+  double value = 0.0;
+  std::size_t next = 0;  // index of the first character not part of the number
+  number_error error = number_error::none;
+};
+scanned_number scan_real(std::string_view text);
+
 // Run frame. start_run installs the signal handlers, connects units 0, 5 and 6 and arranges the
 // shutdown (close and cut every connected file, once) at every exit. Call it first in main.
 void start_run();

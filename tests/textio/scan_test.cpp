@@ -102,6 +102,31 @@ TEST(scan_numbers, forms_of_a_number) {
     double x = 0;
     EXPECT_EQ(read(r.text + "\n", {&x}).error, scan_error::none) << r.text;
     EXPECT_EQ(x, r.expected) << r.text;
+    // The scanner over text in memory takes the same number, all of it.
+    const textio::scanned_number n = textio::scan_real(r.text);
+    EXPECT_EQ(n.error, textio::number_error::none) << r.text;
+    EXPECT_EQ(n.value, r.expected) << r.text;
+    EXPECT_EQ(n.next, r.text.size()) << r.text;
+  }
+  // In memory: where the number stopped, and why there was none.
+  const struct {
+    std::string_view text;
+    std::size_t next;
+    textio::number_error error;
+  } stops[] = {
+      {"2.5,3", 3, textio::number_error::none},
+      {"2.5\r\n", 3, textio::number_error::none},
+      {"-4e", 3, textio::number_error::exponent_field},
+      {"1e100000000", 11, textio::number_error::exponent_field},
+      {" 1", 0, textio::number_error::invalid_number},
+      {"+.", 2, textio::number_error::invalid_number},
+      {"", 0, textio::number_error::invalid_number},
+      {"abc", 0, textio::number_error::invalid_number},
+  };
+  for (const auto& s : stops) {
+    const textio::scanned_number n = textio::scan_real(s.text);
+    EXPECT_EQ(n.error, s.error) << s.text;
+    EXPECT_EQ(n.next, s.next) << s.text;
   }
   double x = 1;
   read("-1e-99999999\n", {&x});
