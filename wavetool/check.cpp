@@ -9,9 +9,11 @@
 #include "motion/fit.h"
 #include "motion/grid.h"
 #include "motion/response_spectrum.h"
-#include "wavetool/text_fields.h"
+#include "waveio/text_fields.h"
 
 namespace wavetool {
+
+using waveio::float_text;
 namespace {
 
 // A float as its shortest decimal that reads back as it, so that 0.01 is shown as 0.01 and not

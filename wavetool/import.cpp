@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "wavetool/text_fields.h"
+#include "waveio/text_fields.h"
 
 namespace wavetool {
+
+using waveio::float_text;
 namespace {
 
 std::string number_text(double x, int digits) {

@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
+#include "waveio/text_fields.h"
 #include "wavetool/commands.h"
 #include "wavetool/import.h"
 #include "wavetool/record.h"
-#include "wavetool/text_fields.h"
 #include "wavetool/wave_file.h"
 
 namespace wavetool {

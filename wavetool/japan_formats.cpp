@@ -3,10 +3,18 @@
 #include <cstdio>
 #include <string>
 
+#include "waveio/text_fields.h"
 #include "wavetool/record.h"
-#include "wavetool/text_fields.h"
 
 namespace wavetool {
+
+using waveio::parse_leading_number;
+using waveio::parse_number;
+using waveio::quoted;
+using waveio::split_fields;
+using waveio::split_lines;
+using waveio::text_line;
+using waveio::trim;
 namespace {
 
 // The value after a header key ("Sampling Freq(Hz)  100Hz" gives "100Hz"), if the line has it.

@@ -3,10 +3,20 @@
 #include <string>
 
 #include "motion/measures.h"
+#include "waveio/text_fields.h"
 #include "wavetool/record.h"
-#include "wavetool/text_fields.h"
 
 namespace wavetool {
+
+using waveio::parse_leading_number;
+using waveio::parse_number;
+using waveio::quoted;
+using waveio::short_text;
+using waveio::split_fields;
+using waveio::split_lines;
+using waveio::starts_with_ignoring_blanks;
+using waveio::text_line;
+using waveio::trim;
 namespace {
 
 record_error error_at(int line, std::string message) {

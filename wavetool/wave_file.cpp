@@ -10,9 +10,16 @@
 #include <fstream>
 #include <sstream>
 
-#include "wavetool/text_fields.h"
+#include "waveio/text_fields.h"
 
 namespace wavetool {
+
+using waveio::float_text;
+using waveio::parse_number;
+using waveio::split_fields;
+using waveio::split_lines;
+using waveio::text_line;
+using waveio::trim;
 
 std::string describe(const file_error& e) {
   std::string s = "wavetool: " + e.file;

@@ -9,14 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "waveio/file_error.h"
+
 namespace wavetool {
 
-// A failure tied to a file, and to a line of it when line > 0.
-struct file_error {
-  std::string file;
-  int line = 0;
-  std::string message;
-};
+using waveio::file_error;
 // "wavetool: FILE:LINE: message" (without ":LINE" for line 0), no line end.
 std::string describe(const file_error& e);
 

@@ -1,10 +1,10 @@
-#include "wavetool/text_fields.h"
+#include "waveio/text_fields.h"
 
 #include <cctype>
 #include <charconv>
 #include <cstdio>
 
-namespace wavetool {
+namespace waveio {
 
 std::vector<text_line> split_lines(std::string_view text) {
   std::vector<text_line> lines;
@@ -99,4 +99,4 @@ std::string short_text(double x) {
   return {buffer, static_cast<std::size_t>(n)};
 }
 
-}  // namespace wavetool
+}  // namespace waveio

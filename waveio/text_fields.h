@@ -1,4 +1,5 @@
-// Small text helpers shared by the record readers: lines with their numbers, fields, numbers.
+// Small text helpers shared by the wave-file and record readers: lines with their numbers, fields,
+// numbers, and numbers as text for messages and files.
 #pragma once
 
 #include <optional>
@@ -6,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace wavetool {
+namespace waveio {
 
 // One line of a text, without its line end (LF or CR LF), and its number from 1.
 struct text_line {
@@ -41,4 +42,4 @@ std::string float_text(float x);
 // A double written with up to 9 significant digits, without trailing zeros.
 std::string short_text(double x);
 
-}  // namespace wavetool
+}  // namespace waveio
