@@ -26,6 +26,8 @@ parsed_record parse_columns(std::string_view text, const record_options& options
       header_open = false;
       continue;
     }
+    // A line of separators alone (",,") holds no sample: blank.
+    if (!n.bad && n.values.empty()) continue;
     header_open = false;
     if (n.bad) {
       r.error = error_at(line.number, "expected a number, found " + quoted(*n.bad));
