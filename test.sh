@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Sets up, checks the layout, builds and runs every test (warnings are errors), then the whole suite again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for a bounded time.
-#   FUZZ_SECONDS=60   seconds per fuzz target (0 skips the fuzz stage)
+#   FUZZ_SECONDS=30   seconds per fuzz target (0 skips the fuzz stage)
 #   SANITIZE=1        0 skips the sanitizer stage
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/setup.sh
 jobs=$(nproc)
-fuzz_seconds=${FUZZ_SECONDS:-60}
+fuzz_seconds=${FUZZ_SECONDS:-30}
 
 echo "== layout (clang-format)"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
@@ -31,7 +31,8 @@ if [ "$fuzz_seconds" != 0 ]; then
   echo "== fuzz targets, ${fuzz_seconds} s each"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGM_WERROR=ON \
     -DGM_SANITIZE=ON -DGM_FUZZ=ON -DGM_BENCH=OFF
-  targets=(free_form_read pattern_write wave_input)
+  targets=(free_form_read pattern_write wave_input record_at2 record_knet record_jma record_columns
+    record_values)
   cmake --build build-fuzz -j"$jobs" --target "${targets[@]/%/_fuzz}"
   for t in "${targets[@]}"; do
     work=build-fuzz/fuzz-work/$t

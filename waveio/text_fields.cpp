@@ -1,14 +1,16 @@
 #include "waveio/text_fields.h"
 
-#include <cctype>
-#include <charconv>
 #include <cstdio>
+
+#include "textio/textio.h"
 
 namespace waveio {
 
 std::vector<text_line> split_lines(std::string_view text) {
   std::vector<text_line> lines;
   int number = 0;
+  // A UTF-8 byte-order mark, written by some editors, is not part of the first line.
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
@@ -46,31 +48,16 @@ std::vector<std::string_view> split_fields(std::string_view line) {
 std::optional<leading_number> parse_leading_number(std::string_view s) {
   std::size_t i = 0;
   while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-  // from_chars takes no '+' and no exponent letter D: scan a copy with both normalised,
-  // remembering where each copied character stood in s.
-  std::string copy;
-  std::vector<std::size_t> origin;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-    if (s[i] == '-') {
-      copy.push_back('-');
-      origin.push_back(i);
-    }
-    ++i;
+  const textio::scanned_number n = textio::scan_real(s.substr(i));
+  if (n.error != textio::number_error::none) return std::nullopt;
+  // The scanner also takes an exponent after a bare sign ("1.5-3"); in a record that is more
+  // likely two numbers run together by a full fixed-width field, so it is not a number here.
+  for (std::size_t j = i + 1; j < i + n.next; ++j) {
+    const char c = s[j], before = s[j - 1];
+    const bool letter = before == 'E' || before == 'e' || before == 'D' || before == 'd';
+    if ((c == '+' || c == '-') && !letter) return std::nullopt;
   }
-  for (; i < s.size(); ++i) {
-    char c = s[i];
-    if (c == 'E' || c == 'd' || c == 'D') c = 'e';
-    const bool exponent_sign = (c == '+' || c == '-') && !copy.empty() && copy.back() == 'e';
-    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == 'e' || exponent_sign))
-      break;
-    copy.push_back(c);
-    origin.push_back(i);
-  }
-  double value = 0.0;
-  const auto [ptr, ec] = std::from_chars(copy.data(), copy.data() + copy.size(), value);
-  if (ec != std::errc() || ptr == copy.data()) return std::nullopt;
-  const auto used = static_cast<std::size_t>(ptr - copy.data());
-  return leading_number{value, origin[used - 1] + 1};
+  return leading_number{n.value, i + n.next};
 }
 
 std::optional<double> parse_number(std::string_view field) {
@@ -81,8 +68,27 @@ std::optional<double> parse_number(std::string_view field) {
 }
 
 std::string quoted(std::string_view s) {
+  // A message stays one short line of plain text whatever the file holds.
+  constexpr std::size_t shown = 40;
+  const bool cut = s.size() > shown;
+  if (cut) s = s.substr(0, shown);
   std::string q(1, '"');
-  q.append(s);
+  for (const char c : s) {
+    const auto b = static_cast<unsigned char>(c);
+    if (c == '\t') {
+      q += "\\t";
+    } else if (c == '"' || c == '\\') {
+      q += '\\';
+      q += c;
+    } else if (b < 0x20 || b >= 0x7f) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02x", b);
+      q += hex;
+    } else {
+      q += c;
+    }
+  }
+  if (cut) q += "...";
   q.push_back('"');
   return q;
 }

@@ -14,6 +14,7 @@ struct text_line {
   int number = 0;
   std::string_view text;
 };
+// A UTF-8 byte-order mark at the start is skipped.
 std::vector<text_line> split_lines(std::string_view text);
 
 std::string_view trim(std::string_view s);
@@ -22,8 +23,9 @@ bool starts_with_ignoring_blanks(std::string_view s, std::string_view prefix);
 // Fields separated by blanks, tabs or commas; empty fields (a trailing comma) are dropped.
 std::vector<std::string_view> split_fields(std::string_view line);
 
-// A whole field as a decimal number, correctly rounded to double: an optional sign, digits with
-// an optional point, an optional exponent (E, e, D or d). Nothing else may follow.
+// A whole field as a decimal number, read by the text layer's scanner and correctly rounded to
+// double: an optional sign, digits with an optional point, an optional exponent after E, e, D or
+// d. Nothing else may follow. The value may be infinite (a huge exponent): callers judge it.
 std::optional<double> parse_number(std::string_view field);
 
 // The number at the start of s (after blanks), and how many characters it took; nullopt when
@@ -34,7 +36,8 @@ struct leading_number {
 };
 std::optional<leading_number> parse_leading_number(std::string_view s);
 
-// s between double quotes, for messages.
+// s between double quotes, for messages: cut after 40 characters with "...", and every byte that
+// is not printable ASCII escaped (\t, \xNN), as are " and \.
 std::string quoted(std::string_view s);
 
 // A float written with 9 significant digits, enough to read back the same float.

@@ -1,66 +1,110 @@
+#include <cmath>
+#include <filesystem>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <string>
 
+#include "waveio/records.h"
 #include "waveio/text_fields.h"
 #include "wavetool/commands.h"
 #include "wavetool/import.h"
-#include "wavetool/record.h"
 #include "wavetool/wave_file.h"
 
 namespace wavetool {
 namespace {
+
+using waveio::accel_unit;
+using waveio::record_format;
 
 struct import_options {
   std::string record;
   std::string output;
   std::string format = "auto";
   std::optional<std::string> units;
-  record_options parse;
-  std::optional<double> start, end;
+  std::optional<std::string> dt, column, start, end;  // read by the text layer's scanner
+  std::optional<std::string> component;
 };
+
+// A number of seconds or a column as typed, or why it is not one: a plain message instead of a
+// range of 309 digits.
+enum class at_least { zero, positive };
+std::string number_problem(std::string_view text, at_least limit, bool whole) {
+  const auto v = waveio::parse_number(text);
+  const bool ok = v && std::isfinite(*v) && (limit == at_least::zero ? *v >= 0.0 : *v > 0.0) &&
+                  (!whole || (*v == std::trunc(*v) && *v <= 1e6));
+  if (ok) return {};
+  const std::string what = whole                     ? "a column number from 1"
+                           : limit == at_least::zero ? "a time of 0 s or more"
+                                                     : "a step of more than 0 s";
+  return "expected " + what + ", found " + waveio::quoted(text);
+}
+CLI::Validator number_check(at_least limit, bool whole = false) {
+  return CLI::Validator(
+      [limit, whole](std::string& text) { return number_problem(text, limit, whole); }, "");
+}
+std::optional<double> number_of(const std::optional<std::string>& text) {
+  if (!text) return std::nullopt;
+  return waveio::parse_number(*text);
+}
+
+std::optional<record_format> format_named(std::string_view name) {
+  for (const waveio::format_entry& f : waveio::record_formats()) {
+    if (f.option == name) return f.format;
+  }
+  return std::nullopt;
+}
+
+std::optional<accel_unit> unit_named(std::string_view name) {
+  for (const accel_unit u : {accel_unit::g, accel_unit::gal, accel_unit::m_per_s2}) {
+    if (waveio::name_of(u) == name) return u;
+  }
+  return std::nullopt;
+}
 
 int run_import(const import_options& o) {
   file_error read_error;
+  std::error_code ec;
+  // Reading a folder fails only at the first read, with no reason given: say it.
+  if (std::filesystem::is_directory(o.record, ec)) {
+    std::cerr << describe({o.record, 0, "cannot be read: Is a directory"}) << '\n';
+    return exit_bad_input;
+  }
   const auto text = read_text(o.record, read_error);
   if (!text) {
     std::cerr << describe(read_error) << '\n';
     return exit_bad_input;
   }
-  static const std::map<std::string, record_format> formats{{"at2", record_format::at2},
-                                                            {"knet", record_format::knet},
-                                                            {"jma", record_format::jma},
-                                                            {"columns", record_format::columns}};
   record_format format = record_format::columns;
-  if (o.format == "auto") {
-    format = detect_format(*text);
-    std::cerr << "wavetool: " << o.record << ": read as " << name_of(format) << '\n';
+  if (const auto named = format_named(o.format)) {
+    format = *named;
   } else {
-    format = formats.at(o.format);
+    format = waveio::detect_format(*text);
+    std::cerr << "wavetool: " << o.record << ": read as " << waveio::name_of(format) << '\n';
   }
-  const parsed_record p = parse_record(*text, format, o.parse);
+  waveio::record_options parse;
+  parse.dt = number_of(o.dt);
+  if (o.column) parse.column = static_cast<int>(*number_of(o.column));
+  parse.component = o.component;
+  if (o.units) parse.unit = unit_named(*o.units);
+  const waveio::parsed_record p = waveio::parse_record(*text, format, parse);
   if (!p.ok()) {
     std::cerr << describe({o.record, p.error->line, p.error->message}) << '\n';
     return exit_bad_input;
   }
-  for (const std::string& note : p.rec.notes) {
-    std::cerr << "wavetool: " << o.record << ": " << note << '\n';
+  for (const waveio::record_note& note : p.rec.notes) {
+    std::cerr << describe({o.record, note.line, note.text}) << '\n';
   }
-  static const std::map<std::string, accel_unit> units{
-      {"g", accel_unit::g}, {"gal", accel_unit::gal}, {"m/s2", accel_unit::m_per_s2}};
-  const accel_unit unit = o.units ? units.at(*o.units) : p.rec.unit;
-  const sample_range range = window_of(p.rec.values.size(), p.rec.dt, o.start, o.end);
+  const sample_range range =
+      window_of(p.rec.values.size(), p.rec.dt, number_of(o.start), number_of(o.end));
   if (range.count < 2) {
     std::cerr << describe({o.record, 0,
-                           "expected at least 2 samples between --start and --end, "
-                           "found " +
+                           "expected at least 2 samples between --start and --end, found " +
                                std::to_string(range.count)})
               << '\n';
     return exit_bad_input;
   }
-  const std::vector<float> gal =
-      to_gal(std::span(p.rec.values).subspan(range.first, range.count), gal_per(unit));
+  const std::vector<float> gal = to_gal(std::span(p.rec.values).subspan(range.first, range.count),
+                                        waveio::gal_per(p.rec.unit));
   if (gal.size() > fitwave_samples) {
     std::cerr << "wavetool: warning: " << o.output << ": " << gal.size()
               << " samples; fitwave fits at most " << fitwave_samples
@@ -73,6 +117,19 @@ int run_import(const import_options& o) {
   return 0;
 }
 
+std::string help_footer() {
+  std::string s = "\nFormats (--format; auto decides from the first lines and says so):\n";
+  for (const waveio::format_entry& f : waveio::record_formats()) {
+    s += "  " + std::string(f.option) + std::string(9 - f.option.size(), ' ') +
+         std::string(f.summary) + "\n";
+  }
+  s += "\nThe wave is written in gal (cm/s2), one sample a line, as fitwave reads it.\n"
+       "Options that do not apply to the record's format are refused.\n"
+       "Exit status: 0 written; 1 bad input (standard error says where and why; no file\n"
+       "written); 2 usage.\n";
+  return s;
+}
+
 }  // namespace
 
 void add_import_command(CLI::App& app, int& status) {
@@ -80,22 +137,34 @@ void add_import_command(CLI::App& app, int& status) {
   CLI::App* sub = app.add_subcommand("import",
                                      "Convert a recorded accelerogram into fitwave's "
                                      "input layout (time, acceleration in gal)");
+  std::vector<std::string> format_names{"auto"};
+  for (const waveio::format_entry& f : waveio::record_formats())
+    format_names.emplace_back(f.option);
   sub->add_option("RECORD", o->record, "the record file")->required();
   sub->add_option("-o,--output", o->output, "the wave file to write")->required();
   sub->add_option("--format", o->format, "record format (default: decided from the text)")
-      ->check(CLI::IsMember({"auto", "at2", "knet", "jma", "columns"}));
-  sub->add_option("--units", o->units, "unit of the values (AT2: g; K-NET, JMA: the file's)")
+      ->check(CLI::IsMember(format_names));
+  sub->add_option("--units", o->units,
+                  "unit of the values (AT2: g; K-NET, JMA: the file's; others: gal)")
       ->check(CLI::IsMember({"g", "gal", "m/s2"}));
-  sub->add_option("--dt", o->parse.dt, "time step (s) of a single-column file")
-      ->check(CLI::PositiveNumber);
-  sub->add_option("--component", o->parse.component, "JMA column (default NS)")
+  sub->add_option("--dt", o->dt, "time step (s): columns without times, and values")
+      ->type_name("SECONDS")
+      ->check(number_check(at_least::positive));
+  sub->add_option("--component", o->component, "JMA column (default NS)")
       ->check(CLI::IsMember({"NS", "EW", "UD"}));
-  sub->add_option("--column", o->parse.column, "acceleration column of a columns file, from 1")
-      ->check(CLI::PositiveNumber);
-  sub->add_option("--start", o->start, "first time kept (s)")->check(CLI::NonNegativeNumber);
-  sub->add_option("--end", o->end, "last time kept (s)")->check(CLI::NonNegativeNumber);
+  sub->add_option("--column", o->column, "acceleration column of a columns file, from 1")
+      ->type_name("N")
+      ->check(number_check(at_least::positive, true));
+  sub->add_option("--start", o->start, "first time kept (s)")
+      ->type_name("SECONDS")
+      ->check(number_check(at_least::zero));
+  sub->add_option("--end", o->end, "last time kept (s)")
+      ->type_name("SECONDS")
+      ->check(number_check(at_least::zero));
+  sub->footer(help_footer());
   sub->callback([o, &status] {
-    if (o->start && o->end && *o->start > *o->end) {
+    const auto start = number_of(o->start), end = number_of(o->end);
+    if (start && end && *start > *end) {
       throw CLI::ValidationError("--start", "must not be later than --end");
     }
     status = run_import(*o);

@@ -63,7 +63,10 @@ TEST(wavetool_cli, version_and_help) {
   EXPECT_EQ(version.out, "wavetool 1.0\n");
   EXPECT_EQ(version.err, "");
   for (const auto& [command, option] :
-       {std::pair{"import", "--component"}, std::pair{"check", "--json"}}) {
+       {std::pair{"import", "--component"}, std::pair{"check", "--json"},
+        std::pair{"import", "written in gal (cm/s2)"},
+        std::pair{"import", "\n  values   every number of every line"},
+        std::pair{"import", "Exit status: 0 written; 1 bad input"}}) {
     const auto help = run_command(wavetool, {command, "--help"}, dir.path());
     EXPECT_EQ(help.status, 0) << command;
     EXPECT_NE(help.out.find(option), std::string::npos) << command << help.out;

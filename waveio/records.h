@@ -1,0 +1,97 @@
+// Reading recorded accelerations from the common record formats. Every reader is a pure
+// function from the file's text to the record's values, step and notes, or to the line where
+// the text stops making sense and what was expected there; none prints.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace waveio {
+
+enum class record_format { at2, knet, jma, columns, values };
+enum class accel_unit { g, gal, m_per_s2 };
+
+// The unit's factor to gal: g = 980.665 gal (standard gravity), m/s^2 = 100 gal.
+double gal_per(accel_unit u);
+// "g", "gal", "m/s2": the names the command line and JMA headers use.
+std::string_view name_of(accel_unit u);
+std::string_view name_of(record_format f);  // "PEER NGA (AT2)", as told to the user
+
+// Each format with its command-line name and one line about it, for the help and the option.
+struct format_entry {
+  record_format format;
+  std::string_view option;   // "at2"
+  std::string_view summary;  // one line for the help
+};
+std::span<const format_entry> record_formats();
+
+// A fact worth telling the user (standard error); line 0: the record as a whole.
+struct record_note {
+  int line = 0;
+  std::string text;
+};
+
+struct record {
+  std::vector<double> values;  // acceleration in `unit`, one per sample
+  double dt = 0.0;             // step (s)
+  accel_unit unit = accel_unit::gal;
+  std::vector<record_note> notes;
+};
+
+// Where and why a text is not a record of the expected format; line 0: the text as a whole.
+struct record_error {
+  int line = 0;
+  std::string message;
+};
+
+struct parsed_record {
+  record rec;
+  std::vector<int> lines;  // the line of each value, for messages about it
+  std::optional<record_error> error;
+  bool ok() const { return !error; }
+};
+
+// What the command line adds to a record's own information; each is refused by the formats it
+// does not apply to, so that nothing given is silently ignored.
+struct record_options {
+  std::optional<double> dt;              // step (s): columns and values
+  int column = 0;                        // columns: acceleration column from 1; 0: not given
+  std::optional<std::string> component;  // JMA: NS (the default), EW or UD
+  std::optional<accel_unit> unit;        // overrides the record's own unit
+};
+
+// PEER NGA: four header lines, the fourth giving NPTS and DT (either style), then NPTS values
+// in g, several a line; values after the first NPTS are left out with a note.
+parsed_record parse_at2(std::string_view text);
+
+// K-NET / KiK-net ASCII: `key value` header lines, then integer counts; gal = count times the
+// scale factor, less the mean of the whole record. A peak that disagrees with the header's
+// Max. Acc. at the header's own decimals is noted.
+parsed_record parse_knet(std::string_view text);
+
+// JMA strong-motion CSV: `KEY= value` header lines, a line naming the columns, then rows.
+parsed_record parse_jma(std::string_view text, const record_options& options);
+
+// Plain columns: acceleration alone (options.dt required) or time and acceleration, separated by
+// blanks, tabs or commas; `#` and `%` lines and a non-numeric first line are skipped. Three or
+// more numbers a line need options.column: such a file may as well be values written several a
+// line, and the reader does not guess.
+parsed_record parse_columns(std::string_view text, const record_options& options);
+
+// Values: every number of every line that is neither blank nor a comment (`#` or `%` first), in
+// reading order, one sample each; options.dt required.
+parsed_record parse_values(std::string_view text, const record_options& options);
+
+// The format of a text, decided from its first lines; columns when nothing else fits.
+record_format detect_format(std::string_view text);
+
+// The reader of the format, after refusing the options that do not apply to it; the values are
+// then in the unit of options.unit if given, and each is refused (at its line) unless it is
+// finite in gal once rounded to single precision, as fitwave holds it.
+parsed_record parse_record(std::string_view text, record_format format,
+                           const record_options& options);
+
+}  // namespace waveio
