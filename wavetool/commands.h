@@ -14,5 +14,6 @@ void add_import_command(CLI::App& app, int& status);
 void add_check_command(CLI::App& app, int& status);
 void add_fit_command(CLI::App& app, int& status);
 void add_target_command(CLI::App& app, int& status);
+void add_seed_command(CLI::App& app, int& status);
 
 }  // namespace wavetool

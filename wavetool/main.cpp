@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   wavetool::add_check_command(app, status);
   wavetool::add_fit_command(app, status);
   wavetool::add_target_command(app, status);
+  wavetool::add_seed_command(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
