@@ -9,9 +9,8 @@
 #include <vector>
 
 #include "dialogue/corner_times.h"
-#include "seedwave/envelope_shaping.h"
+#include "motion/seed_wave.h"
 #include "seedwave/grid.h"
-#include "seedwave/random_phase_spectrum.h"
 #include "seedwave/seed_file.h"
 #include "textio/textio.h"
 
@@ -53,14 +52,17 @@ int main() {
   std::vector<double> acc(seedwave::capacity);
   std::int32_t idum = ask_seed();
   print_grid();
-  seedwave::seed_wave(idum, fx, acc);
+  // The 1461 bedrock spectrum at its defaults, drawn on the program's fixed grid.
+  const motion::seed_grid grid = motion::make_seed_grid(seedwave::nt, seedwave::dt);
+  motion::seed_wave(idum, grid, motion::design_spectrum{}, fx, acc);
 
-  seedwave::corner_times corners;
+  motion::seed_corners corners;
+  corners.te = seedwave::dur;
   dialogue::ask_corner_times(corners.tb, corners.tc, corners.td, corners.te);
   const std::array<char, 50> infile = ask_output_name();
 
   const std::span<double> wave = std::span(acc).first(seedwave::nt);
-  seedwave::shape_with_envelope(wave, corners);
+  motion::shape_with_envelope(wave, seedwave::dt, corners);
   seedwave::write_seed_file(std::string_view(infile.data(), infile.size()), wave);
   stop_run();
 }

@@ -13,5 +13,7 @@ inline constexpr int exit_usage = 2;
 void add_import_command(CLI::App& app, int& status);
 void add_check_command(CLI::App& app, int& status);
 void add_fit_command(CLI::App& app, int& status);
+void add_target_command(CLI::App& app, int& status);
+void add_seed_command(CLI::App& app, int& status);
 
 }  // namespace wavetool

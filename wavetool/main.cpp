@@ -15,6 +15,8 @@ int main(int argc, char** argv) {
   wavetool::add_import_command(app, status);
   wavetool::add_check_command(app, status);
   wavetool::add_fit_command(app, status);
+  wavetool::add_target_command(app, status);
+  wavetool::add_seed_command(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -10,7 +10,7 @@
 #include <numbers>
 #include <vector>
 
-#include "seedwave/ran0.h"
+#include "motion/ran0.h"
 
 namespace reference {
 
@@ -36,7 +36,7 @@ inline long double psv(std::size_t k) {
 inline std::vector<long double> phases(std::int32_t seed) {
   std::vector<long double> ran(nom + 1, 0.0L);
   for (std::size_t k = 1; k <= nom; ++k) {
-    ran[k] = 2.0L * pi * static_cast<long double>(seedwave::ran0(seed));
+    ran[k] = 2.0L * pi * static_cast<long double>(motion::ran0(seed));
   }
   return ran;
 }

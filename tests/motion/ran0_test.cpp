@@ -1,4 +1,4 @@
-#include "seedwave/ran0.h"
+#include "motion/ran0.h"
 
 #include <gtest/gtest.h>
 
@@ -20,14 +20,14 @@ std::int64_t next_state(std::int32_t idum) {
 
 TEST(ran0, seed_one_gives_the_published_first_draw) {
   std::int32_t idum = 1;
-  EXPECT_EQ(seedwave::ran0(idum), 0.24258612526701118);
+  EXPECT_EQ(motion::ran0(idum), 0.24258612526701118);
   EXPECT_EQ(idum, 408344269);
   EXPECT_EQ(idum ^ mask, 520949737);
 }
 
 TEST(ran0, state_one_reaches_the_minimal_standard_check_value_after_10000_draws) {
   std::int32_t idum = 1 ^ mask;
-  for (int i = 0; i < 10000; ++i) seedwave::ran0(idum);
+  for (int i = 0; i < 10000; ++i) motion::ran0(idum);
   EXPECT_EQ(idum ^ mask, 1043618065);
   EXPECT_EQ(idum, 963608629);
 }
@@ -36,7 +36,7 @@ TEST(ran0, masked_zero_and_modulus_are_a_fixed_point_at_zero) {
   for (std::int32_t seed : {123459876, 2024023771, -2024023771}) {
     std::int32_t idum = seed;
     for (int i = 0; i < 3; ++i) {
-      EXPECT_EQ(seedwave::ran0(idum), 0.0) << "seed " << seed;
+      EXPECT_EQ(motion::ran0(idum), 0.0) << "seed " << seed;
       EXPECT_EQ(idum, mask) << "seed " << seed;
     }
   }
@@ -51,7 +51,7 @@ TEST(ran0, every_state_follows_the_64_bit_recurrence) {
     std::int32_t idum = seed;
     for (int i = 0; i < 1000; ++i) {
       const std::int64_t s = next_state(idum);
-      const double r = seedwave::ran0(idum);
+      const double r = motion::ran0(idum);
       ASSERT_EQ(idum ^ mask, s) << "seed " << seed << ", draw " << i;
       ASSERT_EQ(r, static_cast<double>(s) * (1.0 / 2147483647.0));
       ASSERT_GE(r, 0.0);

@@ -1,6 +1,6 @@
-#include "seedwave/ran0.h"
+#include "motion/ran0.h"
 
-namespace seedwave {
+namespace motion {
 namespace {
 
 constexpr std::int32_t mask = 123459876;
@@ -23,4 +23,4 @@ double ran0(std::int32_t& idum) {
   return ans;
 }
 
-}  // namespace seedwave
+}  // namespace motion

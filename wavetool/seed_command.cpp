@@ -1,0 +1,133 @@
+#include <cmath>
+#include <complex>
+#include <cstdint>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "motion/seed_wave.h"
+#include "waveio/seed_file.h"
+#include "waveio/text_fields.h"
+#include "wavetool/commands.h"
+#include "wavetool/spectrum_options.h"
+#include "wavetool/wave_file.h"
+
+namespace wavetool {
+namespace {
+
+// seedwave's wave: 8192 samples at 0.01 s.
+constexpr std::int32_t default_samples = 8192;
+constexpr double default_dt = 0.01;
+// Coarser steps cannot carry a design motion; the time field of the layout holds the rest.
+constexpr double max_dt = 0.1;
+
+struct seed_options {
+  spectrum_keys keys;
+  std::int32_t seed = 0;
+  std::int32_t samples = default_samples;
+  std::string duration;
+  std::string dt;
+  std::string corners;
+  std::string output;
+};
+
+// What the options describe, once checked: the grid, the corners and the spectrum.
+struct seed_plan {
+  motion::seed_grid grid;
+  motion::seed_corners corners;
+  spectrum_request request;
+};
+
+seed_plan checked_plan(const seed_options& o, const CLI::App& sub) {
+  seed_plan p;
+  const spectrum_choice c = spectrum_from_keys(o.keys);
+  if (!c.ok()) throw CLI::ValidationError(c.error);
+  p.request = c.request;
+  double dt = default_dt;
+  if (!o.dt.empty()) {
+    const auto v = parse_real(o.dt);
+    if (!v || !(*v > 0.0 && *v <= max_dt))
+      throw CLI::ValidationError("--dt", "expected 0 < DT <= 0.1 (s), found \"" + o.dt + "\"");
+    dt = *v;
+  }
+  double samples = o.samples;
+  const char* length_option = "--samples";
+  if (sub.count("--duration") > 0) {
+    const auto v = parse_real(o.duration);
+    samples = v ? std::round(*v / dt) : 0.0;
+    length_option = "--duration";
+  }
+  if (!(samples >= motion::min_seed_samples && samples <= motion::max_seed_samples)) {
+    throw CLI::ValidationError(
+        length_option, "expected 4096 to 131072 samples of " + waveio::short_text(dt) + " s");
+  }
+  p.grid = motion::make_seed_grid(static_cast<std::int32_t>(samples), dt);
+  const double end = p.grid.nt * dt;
+  p.corners.te = end;
+  if (o.corners.empty()) {
+    if (end < p.corners.td) {
+      throw CLI::ValidationError(
+          "--corners", "required for a wave shorter than 60 s (" + waveio::short_text(end) + " s)");
+    }
+    return p;
+  }
+  const auto v = parse_reals(o.corners);
+  const bool ordered = v && v->size() == 4 && 0.0 <= (*v)[0] && (*v)[0] <= (*v)[1] &&
+                       (*v)[1] <= (*v)[2] && (*v)[2] <= (*v)[3] && (*v)[3] > 0.0;
+  if (!ordered)
+    throw CLI::ValidationError("--corners", "expected 0 <= TB <= TC <= TD <= TE, TE > 0");
+  p.corners = {(*v)[0], (*v)[1], (*v)[2], (*v)[3]};
+  return p;
+}
+
+int run_seed(const seed_options& o, seed_plan p) {
+  if (const auto e = load_table(p.request)) {
+    std::cerr << describe(*e) << '\n';
+    return exit_bad_input;
+  }
+  const motion::seed_grid& g = p.grid;
+  if (!motion::covers_seed(p.request.spectrum, g)) {
+    const std::vector<double>& t = p.request.spectrum.periods;
+    std::cerr << describe({p.request.table_file, 0,
+                           "the table's periods " + waveio::short_text(t.front()) + " to " +
+                               waveio::short_text(t.back()) + " s do not reach the seed's " +
+                               waveio::short_text(2.0 * g.dt) + " to " + waveio::short_text(g.dur) +
+                               " s (never extrapolated)"})
+              << '\n';
+    return exit_bad_input;
+  }
+  std::vector<std::complex<double>> fx(static_cast<std::size_t>(g.nf));
+  std::vector<double> acc(static_cast<std::size_t>(g.nt));
+  std::int32_t idum = o.seed;
+  motion::seed_wave(idum, g, p.request.spectrum, fx, acc);
+  motion::shape_with_envelope(acc, g.dt, p.corners);
+  if (const auto e = write_atomically(o.output, waveio::seed_file_text(acc, g.dt))) {
+    std::cerr << describe(*e) << '\n';
+    return exit_bad_input;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void add_seed_command(CLI::App& app, int& status) {
+  auto o = std::make_shared<seed_options>();
+  CLI::App* sub = app.add_subcommand(
+      "seed",
+      "Draw a random-phase seed wave for a design spectrum, seedwave's method at any length");
+  sub->add_option("--seed", o->seed, "the random number that draws the phases")->required();
+  add_spectrum_options(*sub, o->keys);
+  CLI::Option* samples =
+      sub->add_option("--samples", o->samples, "samples, 4096 to 131072 (default 8192)");
+  sub->add_option("--duration", o->duration, "length S (s), instead of --samples")
+      ->excludes(samples);
+  sub->add_option("--dt", o->dt, "time step (s), default 0.01");
+  sub->add_option("--corners", o->corners,
+                  "envelope corner times TB,TC,TD,TE (s), default 4,35,60 and the end");
+  sub->add_option("-o,--output", o->output, "the seed file to write (fitwave's input layout)")
+      ->required();
+  sub->callback([o, sub, &status] { status = run_seed(*o, checked_plan(*o, *sub)); });
+}
+
+}  // namespace wavetool

@@ -1,0 +1,225 @@
+#include "wavetool/spectrum_options.h"
+
+#include <array>
+#include <cmath>
+
+#include "textio/textio.h"
+#include "waveio/sa_table.h"
+#include "wavetool/wave_file.h"
+
+namespace wavetool {
+namespace {
+
+using motion::spectrum_kind;
+
+struct kind_keys {
+  spectrum_kind kind;
+  std::vector<std::string_view> own;  // the keys of this spectrum besides the common ones
+};
+
+const std::array<kind_keys, 5>& kinds() {
+  static const std::array<kind_keys, 5> k{{
+      {spectrum_kind::bedrock, {"level", "zone"}},
+      {spectrum_kind::surface, {"level", "zone", "soil"}},
+      {spectrum_kind::ec8, {"ec8-type", "ground", "ag"}},
+      {spectrum_kind::asce7, {"sds", "sd1", "tl"}},
+      {spectrum_kind::table, {"table"}},
+  }};
+  return k;
+}
+constexpr std::array<std::string_view, 3> common_keys{"spectrum", "damping", "window"};
+
+// One check after the other, each leaving its message in error; the first failure wins.
+class reader {
+ public:
+  reader(const spectrum_keys& keys, std::string_view prefix) : keys_(keys), prefix_(prefix) {}
+
+  const std::string* text(std::string_view key) const {
+    const auto it = keys_.find(std::string(key));
+    return it == keys_.end() ? nullptr : &it->second;
+  }
+  bool fail(std::string_view key, const std::string& message) {
+    if (error.empty()) error = prefix_ + std::string(key) + ": " + message;
+    return false;
+  }
+  bool require(std::string_view key, std::string_view spectrum) {
+    return text(key) || fail(key, "required by the " + std::string(spectrum) + " spectrum");
+  }
+  // A number lo < x (<= or <) hi when the key is given; x keeps its default otherwise.
+  bool number(std::string_view key, double& x, double lo, double hi, bool hi_included,
+              const char* range) {
+    const std::string* t = text(key);
+    if (!t) return true;
+    const auto v = parse_real(*t);
+    if (!v) return fail(key, "expected a number, found \"" + *t + "\"");
+    if (!(*v > lo) || !(hi_included ? *v <= hi : *v < hi))
+      return fail(key, std::string("expected ") + range + ", found " + *t);
+    x = *v;
+    return true;
+  }
+  // One of the words of set when the key is given; the index of the word, or -1.
+  int word(std::string_view key, std::initializer_list<std::string_view> set,
+           const char* expected) {
+    const std::string* t = text(key);
+    if (!t) return -1;
+    int i = 0;
+    for (std::string_view w : set) {
+      if (*t == w) return i;
+      ++i;
+    }
+    fail(key, std::string("expected ") + expected + ", found \"" + *t + "\"");
+    return -1;
+  }
+
+  std::string error;
+
+ private:
+  const spectrum_keys& keys_;
+  std::string prefix_;
+};
+
+constexpr double inf = HUGE_VAL;
+
+bool read_window(reader& in, spectrum_request& r) {
+  const std::string* t = in.text("window");
+  if (!t) return true;
+  const auto w = parse_reals(*t);
+  if (!w || w->size() != 2 || !(0.0 < (*w)[0] && (*w)[0] < (*w)[1]))
+    return in.fail("window", "expected TMIN,TMAX (s) with 0 < TMIN < TMAX, found \"" + *t + "\"");
+  r.window_min = (*w)[0];
+  r.window_max = (*w)[1];
+  return true;
+}
+
+bool read_kind_keys(reader& in, spectrum_request& r) {
+  motion::design_spectrum& s = r.spectrum;
+  const char* name = motion::kind_name(s.kind);
+  switch (s.kind) {
+    case spectrum_kind::surface:
+      if (!in.require("soil", name)) return false;
+      s.soil = 1 + in.word("soil", {"1", "2", "3"}, "1, 2 or 3");
+      [[fallthrough]];
+    case spectrum_kind::bedrock:
+      if (in.word("level", {"extreme", "rare"}, "extreme or rare") == 1)
+        s.level = motion::spectrum_level::rare;
+      return in.number("zone", s.zone, 0.0, motion::zone_max, true, "0 < Z <= 1.5");
+    case spectrum_kind::ec8: {
+      if (!in.require("ec8-type", name) || !in.require("ground", name) || !in.require("ag", name))
+        return false;
+      s.ec8_type = 1 + in.word("ec8-type", {"1", "2"}, "1 or 2");
+      s.ground = static_cast<char>('A' + in.word("ground", {"A", "B", "C", "D", "E"}, "A to E"));
+      return in.number("ag", s.ag, 0.0, inf, false, "ag above 0 (g)");
+    }
+    case spectrum_kind::asce7:
+      if (!in.require("sds", name) || !in.require("sd1", name) || !in.require("tl", name))
+        return false;
+      if (!in.number("sds", s.sds, 0.0, inf, false, "SDS above 0 (g)") ||
+          !in.number("sd1", s.sd1, 0.0, inf, false, "SD1 above 0 (g)") ||
+          !in.number("tl", s.tl, 0.0, inf, false, "TL above 0 (s)"))
+        return false;
+      if (!(s.tl > s.sd1 / s.sds))
+        return in.fail("tl", "expected TL above TS = SD1/SDS, found " + *in.text("tl"));
+      if (s.damping != motion::default_damping)
+        return in.fail("damping", "the asce7 spectrum is defined at 0.05 only");
+      return true;
+    case spectrum_kind::table:
+      if (!in.require("table", name)) return false;
+      r.table_file = *in.text("table");
+      s.table_name = r.table_file;
+      return true;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<double> parse_real(std::string_view text) {
+  const textio::scanned_number n = textio::scan_real(text);
+  if (n.error != textio::number_error::none || n.next != text.size() || !std::isfinite(n.value))
+    return std::nullopt;
+  return n.value;
+}
+
+std::optional<std::vector<double>> parse_reals(std::string_view text) {
+  std::vector<double> values;
+  while (true) {
+    const std::size_t comma = text.find(',');
+    const auto v = parse_real(text.substr(0, comma));
+    if (!v) return std::nullopt;
+    values.push_back(*v);
+    if (comma == std::string_view::npos) return values;
+    text.remove_prefix(comma + 1);
+  }
+}
+
+spectrum_choice spectrum_from_keys(const spectrum_keys& keys, std::string_view prefix) {
+  spectrum_choice c;
+  reader in(keys, prefix);
+  const int k = keys.contains("spectrum")
+                    ? in.word("spectrum", {"bedrock", "surface", "ec8", "asce7", "table"},
+                              "bedrock, surface, ec8, asce7 or table")
+                    : 0;
+  if (k < 0) return {{}, in.error};
+  const kind_keys& kind = kinds()[static_cast<std::size_t>(k)];
+  motion::design_spectrum& s = c.request.spectrum;
+  s.kind = kind.kind;
+  for (const auto& [key, value] : keys) {
+    bool known = false;
+    for (std::string_view own : kind.own) known = known || key == own;
+    for (std::string_view common : common_keys) known = known || key == common;
+    if (known) continue;
+    bool elsewhere = false;
+    for (const kind_keys& other : kinds())
+      for (std::string_view own : other.own) elsewhere = elsewhere || key == own;
+    in.fail(key, elsewhere ? std::string("not an option of the ") + motion::kind_name(s.kind) +
+                                 " spectrum"
+                           : "not an option of any spectrum");
+    return {{}, in.error};
+  }
+  if (in.number("damping", s.damping, 0.0, 1.0, false, "0 < H < 1") && read_window(in, c.request))
+    read_kind_keys(in, c.request);
+  c.error = in.error;
+  return c;
+}
+
+void add_spectrum_options(CLI::App& sub, spectrum_keys& keys) {
+  struct option {
+    const char* key;
+    const char* help;
+  };
+  static constexpr std::array<option, 13> options{{
+      {"spectrum", "bedrock, surface, ec8, asce7 or table (default bedrock)"},
+      {"level", "bedrock, surface: extreme or rare (1/5), default extreme"},
+      {"zone", "bedrock, surface: regional factor Z, 0 < Z <= 1.5, default 1"},
+      {"soil", "surface: ground class 1, 2 or 3 (required there)"},
+      {"damping", "damping ratio of the spectrum and oscillators, 0 < H < 1, default 0.05"},
+      {"ec8-type", "ec8: spectrum type 1 or 2"},
+      {"ground", "ec8: ground class A, B, C, D or E"},
+      {"ag", "ec8: design ground acceleration (g)"},
+      {"sds", "asce7: SDS (g)"},
+      {"sd1", "asce7: SD1 (g)"},
+      {"tl", "asce7: long-period transition period TL (s)"},
+      {"table", "table: FILE of period (s) and Sa (gal) per line"},
+      {"window", "TMIN,TMAX (s) of criteria 1, 3 and 4, default 0.02,10"},
+  }};
+  for (const option& o : options) {
+    const std::string key = o.key;
+    sub.add_option_function<std::string>(
+           "--" + key, [&keys, key](const std::string& v) { keys[key] = v; }, o.help)
+        ->group("Design spectrum");
+  }
+}
+
+std::optional<waveio::file_error> load_table(spectrum_request& r) {
+  if (r.spectrum.kind != spectrum_kind::table) return std::nullopt;
+  waveio::file_error e;
+  const std::optional<std::string> text = read_text(r.table_file, e);
+  if (!text) return e;
+  waveio::sa_table_result t = waveio::parse_sa_table(*text, r.table_file);
+  if (!t.ok()) return t.error;
+  r.spectrum.periods = std::move(t.table.periods);
+  r.spectrum.sa = std::move(t.table.sa);
+  return std::nullopt;
+}
+
+}  // namespace wavetool
