@@ -99,4 +99,16 @@ std::string short_text(double x) {
   return {buffer, static_cast<std::size_t>(n)};
 }
 
+std::string shortest_text(float x) {
+  char buffer[32];
+  const auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
+  return {buffer, r.ptr};
+}
+
+std::string shortest_text(double x) {
+  char buffer[40];
+  const auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
+  return {buffer, r.ptr};
+}
+
 }  // namespace waveio
