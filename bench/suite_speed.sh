@@ -48,12 +48,18 @@ suite() { # jobs
   local t0
   rm -rf out
   t0=$(now)
-  "$wavetool" suite plan.toml --out out --jobs "$1" >/dev/null 2>&1
+  "$wavetool" suite plan.toml --out out --jobs "$1" >/dev/null 2>progress
   echo "$(now) - $t0" | bc -l
 }
+# The fits' share of a suite: the elapsed time of its last progress line.
+fits_part() { tail -1 progress | sed 's/.*, \([0-9.]*\) s, about.*/\1/'; }
 fits=$(for _ in 1 2 3; do one_by_one; done | best)
 s1=$(for _ in 1 2 3; do suite 1; done | best)
+f1=$(fits_part)
 sn=$(for _ in 1 2 3; do suite "$(nproc)"; done | best)
+fn=$(fits_part)
 printf 'six wavetool fit runs one after another  %6.2f s\n' "$fits"
-printf 'wavetool suite --jobs 1                  %6.2f s  (%.2f x)\n' "$s1" "$(echo "$s1 / $fits" | bc -l)"
-printf 'wavetool suite --jobs %-2d                 %6.2f s  (%.2f x)\n' "$(nproc)" "$sn" "$(echo "$sn / $fits" | bc -l)"
+printf 'wavetool suite --jobs 1                  %6.2f s  (%.2f x), its fits %.1f s\n' "$s1" \
+  "$(echo "$s1 / $fits" | bc -l)" "$f1"
+printf 'wavetool suite --jobs %-2d                 %6.2f s  (%.2f x), its fits %.1f s\n' "$(nproc)" \
+  "$sn" "$(echo "$sn / $fits" | bc -l)" "$fn"

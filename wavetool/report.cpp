@@ -121,9 +121,11 @@ target_data spectra_data(std::span<const double> t, std::span<const double> targ
   return d;
 }
 
-std::string spectra_script(const spectrum_keys& s, const std::vector<std::string>& names) {
+std::string spectra_script(const std::string& data, const spectrum_keys& s,
+                           const std::vector<std::string>& names) {
   const std::size_t n = names.size();
-  std::string plot = "plot 'spectra.dat' using 1:2 with lines lw 3 lc rgb '#000000' title 'target'";
+  std::string plot =
+      "plot '" + data + "' using 1:2 with lines lw 3 lc rgb '#000000' title 'target'";
   for (std::size_t k = 0; k < n; ++k) {
     plot += ", '' using 1:" + std::to_string(k + 3) + " with lines lw 1 lt " +
             std::to_string(k + 1) + " title " + gp_text(names[k]);
@@ -137,10 +139,11 @@ std::string spectra_script(const spectrum_keys& s, const std::vector<std::string
          plot + "\n";
 }
 
-std::string ratio_script(const spectrum_keys& s, const std::vector<std::string>& names) {
+std::string ratio_script(const std::string& data, const spectrum_keys& s,
+                         const std::vector<std::string>& names) {
   std::string plot = "plot";
   for (std::size_t k = 0; k < names.size(); ++k) {
-    plot += std::string(k ? "," : "") + " 'ratios.dat' using 1:" + std::to_string(k + 2) +
+    plot += std::string(k ? "," : "") + " '" + data + "' using 1:" + std::to_string(k + 2) +
             " with lines lw 1 lt " + std::to_string(k + 1) + " title " + gp_text(names[k]);
   }
   const std::string limit = waveio::shortest_text(motion::cr1_limit);
@@ -247,21 +250,17 @@ report_result report_page(const plan& p, std::span<const fit_item> fits,
   const std::filesystem::path work = dir / ".report-work";
   std::filesystem::remove_all(work, ec);
   std::filesystem::create_directories(work, ec);
-  const auto draw = [&](const std::string& name, const std::string& script,
-                        int height = 420) -> std::optional<std::string> {
-    const figure_result f = draw_figure(work, name, script, height);
-    if (f.gnuplot_missing) {
-      r.needs = "wavetool: " + (dir / "report.html").string() +
-                " not written: the report needs gnuplot (Debian package gnuplot-nox)";
-    } else if (f.error) {
-      r.error = waveio::file_error{(dir / "report.html").string(), 0, *f.error};
-    }
-    if (f.gnuplot_missing || f.error) return std::nullopt;
-    return f.svg;
+  // Figures are drawn together at the end; the page holds a marker for each until then.
+  std::vector<figure_job> jobs;
+  std::vector<std::string> captions;
+  const auto figure_at = [&](std::string name, std::string script, int height,
+                             std::string caption) {
+    jobs.push_back({std::move(name), std::move(script), height});
+    captions.push_back(std::move(caption));
+    return "\x01" + std::to_string(jobs.size() - 1) + "\x01";
   };
   std::string body;
-  int figure = 0;
-  for (std::size_t t = 0; t < p.targets.size() && !r.needs && !r.error; ++t) {
+  for (std::size_t t = 0; t < p.targets.size() && !r.error; ++t) {
     const plan_target& target = p.targets[t];
     std::vector<std::string> names;
     std::vector<std::vector<double>> sa;
@@ -269,7 +268,7 @@ report_result report_page(const plan& p, std::span<const fit_item> fits,
     std::string motions;
     const std::vector<double> periods = report_periods(target.spectrum);
     const std::vector<double> aim = target_at(target.spectrum, periods);
-    for (std::size_t k = 0; k < fits.size() && !r.needs && !r.error; ++k) {
+    for (std::size_t k = 0; k < fits.size() && !r.error; ++k) {
       if (fits[k].target != t) continue;
       const wave_result w = read_wave(fit_file(dir, p, fits[k], ".csv"));
       if (!w.ok()) {
@@ -285,38 +284,45 @@ report_result report_page(const plan& p, std::span<const fit_item> fits,
         r.error = waveio::file_error{data, 0, *e};
         break;
       }
-      const auto svg =
-          draw("motion" + std::to_string(k), motion_script(data, tend, vend, dend), 600);
-      if (!svg) break;
-      motions += figure_html(*svg, "f" + std::to_string(++figure) + "_",
-                             html_escaped(fit_name(p, fits[k])) +
-                                 ": acceleration, velocity and displacement from rest; end "
-                                 "values marked");
+      motions += figure_at("motion" + std::to_string(k), motion_script(data, tend, vend, dend), 600,
+                           html_escaped(fit_name(p, fits[k])) +
+                               ": acceleration, velocity and displacement from rest; end values "
+                               "marked");
     }
-    if (r.needs || r.error || names.empty()) continue;
+    if (r.error || names.empty()) continue;
     const target_data d = spectra_data(periods, aim, sa);
-    if (const auto e = write_data(work / "spectra.dat", d.spectra))
-      r.error = {"spectra.dat", 0, *e};
-    if (const auto e = write_data(work / "ratios.dat", d.ratios)) r.error = {"ratios.dat", 0, *e};
+    const std::string spectra = "spectra" + std::to_string(t),
+                      ratios = "ratios" + std::to_string(t);
+    if (const auto e = write_data(work / (spectra + ".dat"), d.spectra)) r.error = {spectra, 0, *e};
+    if (const auto e = write_data(work / (ratios + ".dat"), d.ratios)) r.error = {ratios, 0, *e};
     if (r.error) break;
-    const auto spectra = draw("spectra", spectra_script(target.spectrum, names));
-    const auto ratios =
-        spectra ? draw("ratios", ratio_script(target.spectrum, names)) : std::nullopt;
-    if (!spectra || !ratios) break;
-    const std::string name = html_escaped(target.name);
-    const std::string spectra_id = "f" + std::to_string(++figure) + "_";
-    const std::string ratios_id = "f" + std::to_string(++figure) + "_";
-    body += "<section class=\"target\"><h2>Target " + name + "</h2>\n<p>" +
+    body += "<section class=\"target\"><h2>Target " + html_escaped(target.name) + "</h2>\n<p>" +
             target_definition(target.spectrum) + "</p>\n" + criteria_table(target.spectrum) +
-            figure_html(*spectra, spectra_id,
-                        "Response spectra of the fitted waves, the target and their mean") +
-            figure_html(*ratios, ratios_id,
-                        "Ratio of each wave's spectrum to the target, with criterion 1's limit") +
+            figure_at(spectra, spectra_script(spectra + ".dat", target.spectrum, names), 420,
+                      "Response spectra of the fitted waves, the target and their mean") +
+            figure_at(ratios, ratio_script(ratios + ".dat", target.spectrum, names), 420,
+                      "Ratio of each wave's spectrum to the target, with criterion 1's limit") +
             "<h3>Results</h3>\n" + results_table(rows) + "<h3>Waves</h3>\n" + motions +
             "</section>\n";
   }
+  std::vector<figure_result> drawn;
+  if (!r.error) drawn = draw_figures(work, jobs);
   std::filesystem::remove_all(work, ec);
-  if (r.needs || r.error) return r;
+  for (const figure_result& f : drawn) {
+    if (f.gnuplot_missing) {
+      r.needs = "wavetool: " + (dir / "report.html").string() +
+                " not written: the report needs gnuplot (Debian package gnuplot-nox)";
+      return r;
+    }
+    if (f.error) r.error = waveio::file_error{(dir / "report.html").string(), 0, *f.error};
+  }
+  if (r.error) return r;
+  // The markers in page order are 0, 1, 2, ...: each becomes its figure.
+  for (std::size_t k = 0; k < drawn.size(); ++k) {
+    const std::string marker = "\x01" + std::to_string(k) + "\x01";
+    body.replace(body.find(marker), marker.size(),
+                 figure_html(drawn[k].svg, "f" + std::to_string(k + 1) + "_", captions[k]));
+  }
   std::size_t passed = 0;
   for (const fit_summary& s : results) passed += s.passed ? 1 : 0;
   r.html =

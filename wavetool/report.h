@@ -35,6 +35,14 @@ struct figure_result {
 figure_result draw_figure(const std::filesystem::path& work, const std::string& name,
                           const std::string& script, int height = 420);
 
+// Figures drawn side by side, one gnuplot at a time per core; results in the order given.
+struct figure_job {
+  std::string name, script;
+  int height = 420;
+};
+std::vector<figure_result> draw_figures(const std::filesystem::path& work,
+                                        std::span<const figure_job> jobs);
+
 // The report page, or the reason it is missing. needs: the one line that says what the page
 // needs when the drawing program is not there.
 struct report_result {

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cmath>
 #include <numbers>
+#include <thread>
 
 #include "numeric/design.h"
 #include "numeric/spectrum.h"
@@ -79,6 +80,24 @@ figure_result draw_figure(const std::filesystem::path& work, const std::string& 
   }
   r.svg = *out;
   return r;
+}
+
+std::vector<figure_result> draw_figures(const std::filesystem::path& work,
+                                        std::span<const figure_job> jobs) {
+  std::vector<figure_result> out(jobs.size());
+  const std::size_t lanes =
+      std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), jobs.size());
+  std::vector<std::thread> pool;
+  pool.reserve(lanes);
+  for (std::size_t lane = 0; lane < lanes; ++lane) {
+    pool.emplace_back([&, lane] {
+      for (std::size_t k = lane; k < jobs.size(); k += lanes) {
+        out[k] = draw_figure(work, jobs[k].name, jobs[k].script, jobs[k].height);
+      }
+    });
+  }
+  for (std::thread& t : pool) t.join();
+  return out;
 }
 
 }  // namespace wavetool
