@@ -32,6 +32,27 @@ echo
 echo "== wavetool check wt-fitted.csv (wavetool fit)"
 ../build/wavetool/wavetool check wt-fitted.csv
 
+# wavetool suite: the seed and the PEER record of the tests for one target, with the report page.
+cp ../tests/wavetool/data/RSN753_LOMAP_CLS000.AT2 lomap.AT2
+cat >plan.toml <<'PLAN'
+[[target]]
+name = "bedrock"
+
+[[wave]]
+name = "seed1"
+record = "seed.csv"
+format = "columns"
+
+[[wave]]
+name = "lomap"
+record = "lomap.AT2"
+corners = [2, 16, 30, 40]
+export = ["opensees", "at2"]
+PLAN
+echo
+echo "== wavetool suite plan.toml --out suite (figures in suite/report.html)"
+../build/wavetool/wavetool suite plan.toml --out suite
+
 cd ..
 # --- Plots, where the plotting script and gnuplot are at hand. ---
 if [[ -x plots/plot.sh ]] && command -v gnuplot >/dev/null; then

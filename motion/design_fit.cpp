@@ -143,7 +143,7 @@ design_result design_fit(std::span<const float> wave, float dt, const design_set
   envelope(g, settings.corners, r.eamp);
   for (std::size_t i = 0; i < nf; ++i) shape[i] = shaping(r.eamp[i], settings.ampfac);
 
-  response_spectrum spectrum(nf);
+  response_spectrum spectrum(nf, settings.threads);
   r.input_sa.assign(nom, 0.0f);
   spectrum.compute(ddy, g.nt, g.dt, g.dom, g.nom, r.input_sa);
   std::vector<float> current = r.input_sa;

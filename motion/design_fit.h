@@ -44,6 +44,9 @@ struct design_settings {
   bool rest = true;     // remove the drift after every rebuild
   float ampfac = 1.0f;  // exponent of the envelope applied at every rebuild
   long_period_taper taper;
+  // Threads of the spectrum engine (<= 0: one per hardware thread). Fits run side by side take
+  // one each; the result does not depend on it.
+  int threads = 0;
 };
 
 // What one iteration reached, for the progress display.

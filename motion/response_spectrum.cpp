@@ -17,8 +17,8 @@ void use_reference_spectrum(bool on) {
   reference_spectrum.store(on);
 }
 
-response_spectrum::response_spectrum(std::size_t size)
-    : omega_(size), acc_(size), vel_(size), dis_(size) {}
+response_spectrum::response_spectrum(std::size_t size, int threads)
+    : omega_(size), acc_(size), vel_(size), dis_(size), engine_(threads) {}
 
 void response_spectrum::compute(std::span<const float> ddy, std::int32_t nt, float dt, float dom,
                                 std::int32_t nom, std::span<float> sa) {

@@ -15,10 +15,11 @@ namespace motion {
 void use_reference_spectrum(bool on);
 
 // Owns the frequency list, the oscillator histories of the scalar loop and the threads of the
-// batched engine; construct it once, at the start of a run.
+// batched engine; construct it once, at the start of a run. threads as for the engine (<= 0: one
+// per hardware thread); the values do not depend on it.
 class response_spectrum {
  public:
-  explicit response_spectrum(std::size_t size);
+  explicit response_spectrum(std::size_t size, int threads = 0);
 
   // Damping ratio of every oscillator: 5 % of critical.
   static constexpr float h = 0.05f;

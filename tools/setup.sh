@@ -2,7 +2,7 @@
 # Installs what the build, the tests and the plots need, where it is missing (Debian).
 set -euo pipefail
 packages=(cmake g++ make git clang-format libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-          gnuplot-nox libcli11-dev nlohmann-json3-dev)
+          gnuplot-nox libcli11-dev nlohmann-json3-dev libtomlplusplus-dev parallel chromium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,5 +1,6 @@
 #include "waveio/text_fields.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "textio/textio.h"
@@ -103,6 +104,18 @@ std::string short_text(double x) {
   char buffer[32];
   const int n = std::snprintf(buffer, sizeof buffer, "%.9g", x);
   return {buffer, static_cast<std::size_t>(n)};
+}
+
+std::string shortest_text(float x) {
+  char buffer[32];
+  const auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
+  return {buffer, r.ptr};
+}
+
+std::string shortest_text(double x) {
+  char buffer[40];
+  const auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
+  return {buffer, r.ptr};
 }
 
 }  // namespace waveio

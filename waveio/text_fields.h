@@ -44,5 +44,8 @@ std::string quoted(std::string_view s);
 std::string float_text(float x);
 // A double written with up to 9 significant digits, without trailing zeros.
 std::string short_text(double x);
+// The shortest decimal that reads back as the same float (0.01f as "0.01"), or double.
+std::string shortest_text(float x);
+std::string shortest_text(double x);
 
 }  // namespace waveio

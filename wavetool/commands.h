@@ -9,11 +9,19 @@ namespace wavetool {
 
 inline constexpr int exit_bad_input = 1;
 inline constexpr int exit_usage = 2;
+// A fit, or a fit of a suite, did not pass within its iteration limit; its files are written.
+inline constexpr int exit_not_passed = 3;
+
+// The program and its version, as --version prints it and the report names it.
+inline constexpr const char* version = "wavetool 1.0";
 
 void add_import_command(CLI::App& app, int& status);
 void add_check_command(CLI::App& app, int& status);
 void add_fit_command(CLI::App& app, int& status);
 void add_target_command(CLI::App& app, int& status);
 void add_seed_command(CLI::App& app, int& status);
+void add_export_command(CLI::App& app, int& status);
+// program: the path the program was started with, for the commands --list prints.
+void add_suite_command(CLI::App& app, int& status, const std::string& program);
 
 }  // namespace wavetool

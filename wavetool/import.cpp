@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "waveio/text_fields.h"
+#include "wavetool/wave_file.h"
 
 namespace wavetool {
 
@@ -52,6 +53,43 @@ std::string wave_text(std::span<const float> gal, double dt) {
     text += "\r\n";
   }
   return text;
+}
+
+imported_record import_record(const record_request& request) {
+  imported_record r;
+  const std::string file = request.file.string();
+  std::error_code ec;
+  // Reading a folder fails only at the first read, with no reason given: say it.
+  if (std::filesystem::is_directory(request.file, ec)) {
+    r.error = waveio::file_error{file, 0, "cannot be read: Is a directory"};
+    return r;
+  }
+  waveio::file_error read_error;
+  const auto text = read_text(request.file, read_error);
+  if (!text) {
+    r.error = read_error;
+    return r;
+  }
+  r.detected = !request.format;
+  r.format = request.format ? *request.format : waveio::detect_format(*text);
+  const waveio::parsed_record p = waveio::parse_record(*text, r.format, request.options);
+  if (!p.ok()) {
+    r.error = waveio::file_error{file, p.error->line, p.error->message};
+    return r;
+  }
+  for (const waveio::record_note& note : p.rec.notes)
+    r.notes.push_back({file, note.line, note.text});
+  const sample_range range = window_of(p.rec.values.size(), p.rec.dt, request.start, request.end);
+  if (range.count < 2) {
+    r.error = waveio::file_error{file, 0,
+                                 "expected at least 2 samples between --start and --end, found " +
+                                     std::to_string(range.count)};
+    return r;
+  }
+  r.gal = to_gal(std::span(p.rec.values).subspan(range.first, range.count),
+                 waveio::gal_per(p.rec.unit));
+  r.dt = p.rec.dt;
+  return r;
 }
 
 }  // namespace wavetool

@@ -1,10 +1,14 @@
 // Turning a record into fitwave's input layout.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "waveio/file_error.h"
+#include "waveio/records.h"
 
 namespace wavetool {
 
@@ -26,5 +30,26 @@ sample_range window_of(std::size_t samples, double dt, std::optional<double> sta
 // every line ending in CR LF. Times start at 0 and are i*dt, written so that their difference
 // read in float gives float(dt) exactly; accelerations with 9 significant digits.
 std::string wave_text(std::span<const float> gal, double dt);
+
+// A record to bring in: its file ("-": standard input), its format (none: decided from the
+// text), what the user adds to its own information, and the window to keep (s).
+struct record_request {
+  std::filesystem::path file;
+  std::optional<waveio::record_format> format;
+  waveio::record_options options;
+  std::optional<double> start, end;
+};
+
+// The record's samples in gal as fitwave holds them, with the format read and the notes worth
+// telling; or the error, with the file and line where the record stops making sense.
+struct imported_record {
+  std::vector<float> gal;
+  double dt = 0.0;
+  waveio::record_format format = waveio::record_format::columns;
+  bool detected = false;  // the format was decided from the text
+  std::vector<waveio::file_error> notes;
+  std::optional<waveio::file_error> error;
+};
+imported_record import_record(const record_request& request);
 
 }  // namespace wavetool

@@ -62,55 +62,31 @@ std::optional<accel_unit> unit_named(std::string_view name) {
 }
 
 int run_import(const import_options& o) {
-  file_error read_error;
-  std::error_code ec;
-  // Reading a folder fails only at the first read, with no reason given: say it.
-  if (std::filesystem::is_directory(o.record, ec)) {
-    std::cerr << describe({o.record, 0, "cannot be read: Is a directory"}) << '\n';
+  record_request request;
+  request.file = o.record;
+  request.format = format_named(o.format);
+  request.options.dt = number_of(o.dt);
+  if (o.column) request.options.column = static_cast<int>(*number_of(o.column));
+  request.options.component = o.component;
+  if (o.units) request.options.unit = unit_named(*o.units);
+  request.start = number_of(o.start);
+  request.end = number_of(o.end);
+  const imported_record rec = import_record(request);
+  if (rec.detected) {
+    std::cerr << "wavetool: " << o.record << ": read as " << waveio::name_of(rec.format) << '\n';
+  }
+  if (rec.error) {
+    std::cerr << describe(*rec.error) << '\n';
     return exit_bad_input;
   }
-  const auto text = read_text(o.record, read_error);
-  if (!text) {
-    std::cerr << describe(read_error) << '\n';
-    return exit_bad_input;
-  }
-  record_format format = record_format::columns;
-  if (const auto named = format_named(o.format)) {
-    format = *named;
-  } else {
-    format = waveio::detect_format(*text);
-    std::cerr << "wavetool: " << o.record << ": read as " << waveio::name_of(format) << '\n';
-  }
-  waveio::record_options parse;
-  parse.dt = number_of(o.dt);
-  if (o.column) parse.column = static_cast<int>(*number_of(o.column));
-  parse.component = o.component;
-  if (o.units) parse.unit = unit_named(*o.units);
-  const waveio::parsed_record p = waveio::parse_record(*text, format, parse);
-  if (!p.ok()) {
-    std::cerr << describe({o.record, p.error->line, p.error->message}) << '\n';
-    return exit_bad_input;
-  }
-  for (const waveio::record_note& note : p.rec.notes) {
-    std::cerr << describe({o.record, note.line, note.text}) << '\n';
-  }
-  const sample_range range =
-      window_of(p.rec.values.size(), p.rec.dt, number_of(o.start), number_of(o.end));
-  if (range.count < 2) {
-    std::cerr << describe({o.record, 0,
-                           "expected at least 2 samples between --start and --end, found " +
-                               std::to_string(range.count)})
-              << '\n';
-    return exit_bad_input;
-  }
-  const std::vector<float> gal = to_gal(std::span(p.rec.values).subspan(range.first, range.count),
-                                        waveio::gal_per(p.rec.unit));
+  for (const file_error& note : rec.notes) std::cerr << describe(note) << '\n';
+  const std::vector<float>& gal = rec.gal;
   if (gal.size() > fitwave_samples) {
     std::cerr << "wavetool: warning: " << o.output << ": " << gal.size()
               << " samples; fitwave fits at most " << fitwave_samples
               << " (cut a window with --start/--end)\n";
   }
-  if (const auto e = write_atomically(o.output, wave_text(gal, p.rec.dt))) {
+  if (const auto e = write_atomically(o.output, wave_text(gal, rec.dt))) {
     std::cerr << describe(*e) << '\n';
     return exit_bad_input;
   }

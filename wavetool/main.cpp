@@ -5,7 +5,7 @@
 
 int main(int argc, char** argv) {
   CLI::App app{"wavetool: records in, design waves checked", "wavetool"};
-  app.set_version_flag("--version", "wavetool 1.0");
+  app.set_version_flag("--version", wavetool::version);
   app.require_subcommand(1);
   // Set before the subcommands are added, so that they inherit it.
   app.failure_message([](const CLI::App*, const CLI::Error& e) {
@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
   wavetool::add_fit_command(app, status);
   wavetool::add_target_command(app, status);
   wavetool::add_seed_command(app, status);
+  wavetool::add_suite_command(app, status, argc > 0 ? argv[0] : "wavetool");
+  wavetool::add_export_command(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

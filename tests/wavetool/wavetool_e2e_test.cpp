@@ -42,6 +42,14 @@ TEST(wavetool_cli, usage_errors_exit_2_and_write_nothing) {
       {"check"},
       {"check", "w.csv", "w.csv"},
       {"check", "w.csv", "--csv"},
+      {"suite", "plan.toml"},
+      {"suite", "plan.toml", "--out", "o", "--list", "--only", "t/w"},
+      {"suite", "plan.toml", "--out", "o", "--only", "t/w", "--report-only"},
+      {"suite", "plan.toml", "--out", "o", "--jobs", "0"},
+      {"export", "w.csv", "-o", "x.txt"},
+      {"export", "w.csv", "--to", "sac", "-o", "x.txt"},
+      {"export", "w.csv", "--to", "at2", "-o", "x.txt", "--what", "velocity"},
+      {"export", "w.csv", "--to", "columns", "-o", "x.txt", "--what", "jerk"},
   };
   for (const auto& args : rows) {
     const scratch_dir dir;

@@ -1,0 +1,452 @@
+// `wavetool suite` and `wavetool export` run as scripts run them: both console streams, the exit
+// status and every file byte for byte; the same folder for any --jobs and for the listed
+// commands run through GNU parallel; the report page in a real browser; exports read back.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "run_command.h"
+#include "run_program.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::read_file;
+using testsupport::run_result;
+using testsupport::scratch_dir;
+using testsupport::write_file;
+
+const fs::path wavetool = GM_WAVETOOL_PATH;
+
+// Two targets, seed 1 of the golden runs given as a record, and the PEER record with its own
+// corners and exports beside its fitted waves.
+constexpr std::string_view plan_text = R"([defaults]
+max_iterations = 30
+
+[[target]]
+name = "bedrock-L2"
+spectrum = "bedrock"
+
+[[target]]
+name = "bedrock-b"
+level = "extreme"
+
+[[wave]]
+name = "seed1"
+record = "seed1.csv"
+format = "columns"
+
+[[wave]]
+name = "lomap"
+record = "lomap.AT2"
+corners = [2, 16, 30, 40]
+export = ["opensees", "at2"]
+)";
+
+void prepare(const scratch_dir& d, std::string_view plan = plan_text) {
+  fs::copy_file(GM_GOLDEN_DIR "/seed1.csv", d / "seed1.csv");
+  fs::copy_file(GM_WAVETOOL_DATA "/RSN753_LOMAP_CLS000.AT2", d / "lomap.AT2");
+  write_file(d / "plan.toml", plan);
+}
+
+run_result run(const scratch_dir& d, const std::vector<std::string>& args,
+               std::string_view input = {}) {
+  return wavetool_test::run_command(wavetool, args, d.path(), input);
+}
+
+// Every file under dir by its path relative to dir, with its bytes.
+std::map<std::string, std::string> tree(const fs::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) {
+    if (e.is_regular_file()) files[fs::relative(e.path(), dir).string()] = read_file(e.path());
+  }
+  return files;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::size_t count_of(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+const std::vector<std::string> fits = {"bedrock-L2/seed1", "bedrock-L2/lomap", "bedrock-b/seed1",
+                                       "bedrock-b/lomap"};
+
+TEST(wavetool_suite, same_bytes_for_any_jobs_and_one_command_per_fit_listed) {
+  const scratch_dir d;
+  prepare(d);
+  const run_result one = run(d, {"suite", "plan.toml", "--out", "one", "--jobs", "1"});
+  const run_result two = run(d, {"suite", "plan.toml", "--out", "two", "--jobs", "2"});
+  EXPECT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(one.out, "4 of 4 fits passed: one/summary.csv, one/report.html\n");
+  EXPECT_EQ(two.out, "4 of 4 fits passed: two/summary.csv, two/report.html\n");
+  // One progress line per finished fit, on standard error only.
+  for (const run_result* r : {&one, &two}) {
+    const std::vector<std::string> progress = lines_of(r->err);
+    ASSERT_EQ(progress.size(), 4u) << r->err;
+    for (std::size_t k = 0; k < 4; ++k) {
+      EXPECT_TRUE(progress[k].starts_with("[" + std::to_string(k + 1) + "/4] ")) << progress[k];
+      EXPECT_NE(progress[k].find(" passed after "), std::string::npos) << progress[k];
+      EXPECT_NE(progress[k].find(" s left"), std::string::npos) << progress[k];
+    }
+  }
+  const auto files = tree(d / "one");
+  std::vector<std::string> names;
+  for (const auto& [name, bytes] : files) names.push_back(name);
+  const std::vector<std::string> expected = {
+      "bedrock-L2/lomap.AT2",  "bedrock-L2/lomap.csv",
+      "bedrock-L2/lomap.json", "bedrock-L2/lomap.opensees.txt",
+      "bedrock-L2/seed1.csv",  "bedrock-L2/seed1.json",
+      "bedrock-b/lomap.AT2",   "bedrock-b/lomap.csv",
+      "bedrock-b/lomap.json",  "bedrock-b/lomap.opensees.txt",
+      "bedrock-b/seed1.csv",   "bedrock-b/seed1.json",
+      "report.html",           "summary.csv",
+      "summary.json"};
+  EXPECT_EQ(names, expected);
+  EXPECT_TRUE(files == tree(d / "two")) << "--jobs 1 and --jobs 2 wrote different bytes";
+
+  const run_result list = run(d, {"suite", "plan.toml", "--out", "elsewhere", "--list"});
+  EXPECT_EQ(list.status, 0);
+  EXPECT_EQ(list.err, "");
+  std::string commands;
+  for (const std::string& f : fits) {
+    commands += wavetool.string() + " suite plan.toml --out elsewhere --only " + f + "\n";
+  }
+  EXPECT_EQ(list.out, commands);
+  EXPECT_FALSE(fs::exists(d / "elsewhere"));
+}
+
+TEST(wavetool_suite, listed_commands_through_gnu_parallel_then_gathered_give_the_same_folder) {
+  if (!fs::exists("/usr/bin/parallel")) GTEST_SKIP() << "GNU parallel is not installed";
+  const scratch_dir d;
+  prepare(d);
+  ASSERT_EQ(run(d, {"suite", "plan.toml", "--out", "whole"}).status, 0);
+  const run_result list = run(d, {"suite", "plan.toml", "--out", "split", "--list"});
+  const run_result p =
+      wavetool_test::run_command("/usr/bin/parallel", {"-j", "2"}, d.path(), list.out);
+  ASSERT_EQ(p.status, 0) << p.err;
+  EXPECT_EQ(count_of(p.out, "1 of 1 fits passed: split/"), 4u) << p.out;
+  // Before the gathering only the fits' own files are there.
+  EXPECT_EQ(tree(d / "split").size(), 12u);
+  const run_result gather = run(d, {"suite", "plan.toml", "--out", "split", "--report-only"});
+  EXPECT_EQ(gather.status, 0) << gather.err;
+  EXPECT_EQ(gather.err, "");
+  EXPECT_EQ(gather.out, "4 of 4 fits passed: split/summary.csv, split/report.html\n");
+  EXPECT_TRUE(tree(d / "whole") == tree(d / "split"));
+}
+
+// Each fit's result file and summary row against `wavetool check` of the written wave: the same
+// measures, all four criteria met, at rest.
+TEST(wavetool_suite, results_agree_with_check_of_every_written_wave) {
+  const scratch_dir d;
+  prepare(d);
+  ASSERT_EQ(run(d, {"suite", "plan.toml", "--out", "out"}).status, 0);
+  const std::vector<std::string> rows = lines_of(read_file(d / "out/summary.csv"));
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0],
+            "target,wave,status,iterations,cr1,cr2,cr3,cr4,pga,pgv,pgd,end_velocity,"
+            "end_displacement,arias,d5_95");
+  const nlohmann::json all = nlohmann::json::parse(read_file(d / "out/summary.json"));
+  ASSERT_EQ(all.size(), 4u);
+  for (std::size_t k = 0; k < fits.size(); ++k) {
+    const nlohmann::json j = nlohmann::json::parse(read_file(d / "out" / (fits[k] + ".json")));
+    EXPECT_EQ(all[k], j) << fits[k];
+    const run_result check = run(d, {"check", "out/" + fits[k] + ".csv", "--json"});
+    ASSERT_EQ(check.status, 0) << check.err;
+    const nlohmann::json c = nlohmann::json::parse(check.out);
+    for (const char* key : {"pga", "pgv", "pgd", "end_velocity", "end_displacement", "arias",
+                            "d5_95", "samples", "dt"}) {
+      EXPECT_EQ(j[key], c[key]) << fits[k] << " " << key;
+    }
+    for (const char* key : {"cr1", "cr2", "cr3", "cr4"}) {
+      EXPECT_EQ(j[key], c["criteria"][key]) << fits[k] << " " << key;
+    }
+    EXPECT_EQ(j["status"], "passed");
+    EXPECT_GE(c["criteria"]["cr1"].get<double>(), 0.85);
+    EXPECT_GE(c["criteria"]["cr2"].get<double>(), 1.0);
+    EXPECT_LE(c["criteria"]["cr3"].get<double>(), 0.05);
+    EXPECT_GE(c["criteria"]["cr4"].get<double>(), 0.95);
+    EXPECT_LE(std::abs(c["end_velocity"].get<double>()), 0.1);
+    EXPECT_LE(std::abs(c["end_displacement"].get<double>()), 1.0);
+    EXPECT_TRUE(rows[k + 1].starts_with(fits[k].substr(0, fits[k].find('/')) + "," +
+                                        j["wave"].get<std::string>() + ",passed," +
+                                        std::to_string(j["iterations"].get<int>()) + ","))
+        << rows[k + 1];
+  }
+  // The PEER wave's own corners, the plan's defaults for the rest.
+  const nlohmann::json lomap = nlohmann::json::parse(read_file(d / "out/bedrock-b/lomap.json"));
+  EXPECT_EQ(lomap["options"]["corners"], nlohmann::json({2.0, 16.0, 30.0, 40.0}));
+  EXPECT_EQ(lomap["options"]["max_iterations"], 30);
+}
+
+// A wave's own limit wins over [defaults]: one iteration cannot bring seed 1 through criterion 3
+// (fitwave's own first iteration leaves it at 0.20), so the suite ends with status 3, all files
+// written and the fits that did not pass named.
+TEST(wavetool_suite, fits_not_passed_give_status_3_and_are_named) {
+  const scratch_dir d;
+  std::string plan(plan_text);
+  plan.insert(plan.find("format = \"columns\""), "max_iterations = 1\n");
+  prepare(d, plan);
+  const run_result r = run(d, {"suite", "plan.toml", "--out", "out"});
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_EQ(r.out,
+            "2 of 4 fits passed; not passed: bedrock-L2/seed1, bedrock-b/seed1: out/summary.csv, "
+            "out/report.html\n");
+  const std::vector<std::string> rows = lines_of(read_file(d / "out/summary.csv"));
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_TRUE(rows[1].starts_with("bedrock-L2,seed1,not passed,1,")) << rows[1];
+  EXPECT_TRUE(rows[2].starts_with("bedrock-L2,lomap,passed,")) << rows[2];
+  EXPECT_TRUE(fs::exists(d / "out/report.html"));
+  const std::string page = read_file(d / "out/report.html");
+  EXPECT_EQ(count_of(page, "<tr class=\"failed\">"), 2u);
+}
+
+// A broken plan is refused before any work, with its line, and nothing is written.
+TEST(wavetool_suite, bad_plans_are_refused_with_their_line) {
+  struct row {
+    const char* plan;
+    const char* err;  // the whole of standard error; a prefix where it ends in '*'
+  };
+  const row rows[] = {
+      {"[[target]]\nname = \"t\"\ncolour = \"red\"\n",
+       "wavetool: plan.toml:3: unknown key \"colour\" in [[target]]\n"},
+      {"[[target]]\nname = \"t\"\n[[wave]]\nname = \"w\"\nrecord = \"seed1.csv\"\nshift = 2\n",
+       "wavetool: plan.toml:6: unknown key \"shift\" in [[wave]]\n"},
+      {"[options]\njobs = 2\n",
+       "wavetool: plan.toml:1: unknown key \"options\" (expected [defaults], [[target]], "
+       "[[wave]])\n"},
+      {"[defaults]\ncorners = \"4,35,60,80\"\n",
+       "wavetool: plan.toml:2: corners: expected four numbers [TB, TC, TD, TE] with 0 <= TB <= TC "
+       "<= TD <= TE, TE > 0\n"},
+      {"[defaults]\ncorners = [80, 60, 35, 4]\n",
+       "wavetool: plan.toml:2: corners: expected four numbers [TB, TC, TD, TE] with 0 <= TB <= TC "
+       "<= TD <= TE, TE > 0\n"},
+      {"[defaults]\nmax_iterations = 0\n",
+       "wavetool: plan.toml:2: max_iterations: expected an integer from 1 to 1000\n"},
+      {"[[target]]\nname = \"t\"\nspectrum = \"mars\"\n",
+       "wavetool: plan.toml:3: spectrum: expected one of bedrock, surface, ec8, asce7, table, "
+       "found "
+       "\"mars\"\n"},
+      {"[[target]]\nname = \"t\"\nsoil = 4\n",
+       "wavetool: plan.toml:3: soil: expected an integer from 1 to 3\n"},
+      {"[[target]]\nname = \"t\"\nlevel = \"rare\"\n",
+       "wavetool: plan.toml:1: this spectrum cannot be fitted yet: today a target is the bedrock "
+       "spectrum at level extreme, zone 1, damping 0.05, window [0.02, 10]\n"},
+      {"[[target]]\nname = \"a/b\"\n",
+       "wavetool: plan.toml:2: name: expected letters, digits, '-', '_' or '.' (not first), found "
+       "\"a/b\"\n"},
+      {"[[target]]\nname = \"t\"\n[[target]]\nname = \"t\"\n",
+       "wavetool: plan.toml:3: a second target named \"t\" (the first at line 1)\n"},
+      {"[[target]]\nspectrum = \"bedrock\"\n",
+       "wavetool: plan.toml:1: [[target]]: expected a name\n"},
+      {"[[wave]]\nname = \"w\"\nrecord = \"missing.AT2\"\n",
+       "wavetool: plan.toml:3: record \"missing.AT2\": no such file\n"},
+      {"[[wave]]\nname = \"w\"\nseed = 1\n",
+       "wavetool: plan.toml:3: seed waves are not drawn yet: draw it with seedwave and give its "
+       "file as record\n"},
+      {"[[wave]]\nname = \"w\"\n",
+       "wavetool: plan.toml:1: [[wave]]: expected either seed or record\n"},
+      {"[[wave]]\nname = \"w\"\nrecord = \"seed1.csv\"\nexport = [\"sac\"]\n",
+       "wavetool: plan.toml:4: export: expected one of columns, opensees, at2, found \"sac\"\n"},
+      {"[[wave]]\nname = \"w\"\nrecord = \"seed1.csv\"\nstart = 5\nend = 1\n",
+       "wavetool: plan.toml:1: start: must not be later than end\n"},
+      {"[[target]]\nname = \"t\"\nwindow = [10, 0.02]\n",
+       "wavetool: plan.toml:3: window: expected two periods [TMIN, TMAX] with 0 < TMIN < TMAX\n"},
+      {"[[target]]\nname = \"t\"\nname = \"u\"\n", "wavetool: plan.toml:3: *"},
+      {"[[wave]]\nname = \"w\"\nrecord = \"seed1.csv\"\n",
+       "wavetool: plan.toml: expected at least one [[target]]\n"},
+  };
+  for (const row& c : rows) {
+    const scratch_dir d;
+    prepare(d, c.plan);
+    const run_result r = run(d, {"suite", "plan.toml", "--out", "out"});
+    EXPECT_EQ(r.status, 1) << c.plan;
+    EXPECT_EQ(r.out, "") << c.plan;
+    const std::string err = c.err;
+    if (err.ends_with('*')) {
+      EXPECT_TRUE(r.err.starts_with(err.substr(0, err.size() - 1))) << c.plan << r.err;
+      EXPECT_EQ(count_of(r.err, "\n"), 1u) << r.err;
+    } else {
+      EXPECT_EQ(r.err, err) << c.plan;
+    }
+    EXPECT_FALSE(fs::exists(d / "out")) << c.plan;
+  }
+}
+
+// One target and one wave: what the report-less tests need.
+constexpr std::string_view small_plan = R"([[target]]
+name = "t"
+
+[[wave]]
+name = "seed1"
+record = "seed1.csv"
+format = "columns"
+)";
+
+// Without gnuplot on the path the fits and summaries are written all the same, and one line
+// says what the report needs.
+TEST(wavetool_suite, without_gnuplot_the_fits_and_summaries_are_written) {
+  const scratch_dir d;
+  prepare(d, small_plan);
+  const run_result with = run(d, {"suite", "plan.toml", "--out", "with"});
+  ASSERT_EQ(with.status, 0) << with.err;
+  const run_result r = wavetool_test::run_command(
+      "/usr/bin/env",
+      {"PATH=/nonexistent", wavetool.string(), "suite", "plan.toml", "--out", "out"}, d.path());
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "1 of 1 fits passed: out/summary.csv\n");
+  const std::vector<std::string> err = lines_of(r.err);
+  ASSERT_EQ(err.size(), 2u) << r.err;
+  EXPECT_EQ(err[1],
+            "wavetool: out/report.html not written: the report needs gnuplot (Debian package "
+            "gnuplot-nox)");
+  auto files = tree(d / "with");
+  ASSERT_EQ(files.erase("report.html"), 1u);
+  EXPECT_TRUE(files == tree(d / "out"));
+}
+
+// The page in headless Chromium: it loads, every figure is in the rendered document (two per
+// target and one per fit), a screenshot and a printed PDF are made. Nothing outside the page is
+// referred to.
+TEST(wavetool_suite, report_page_renders_in_headless_chromium) {
+  const scratch_dir d;
+  prepare(d);
+  ASSERT_EQ(run(d, {"suite", "plan.toml", "--out", "out"}).status, 0);
+  const std::string page = read_file(d / "out/report.html");
+  for (const char* outside : {"<script", "<link", "<img", "src=", "@import", "url(http"}) {
+    EXPECT_EQ(page.find(outside), std::string::npos) << outside;
+  }
+  if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "chromium is not installed";
+  const std::string url = "file://" + (d / "out/report.html").string();
+  const std::vector<std::string> common = {"--headless", "--no-sandbox", "--disable-gpu",
+                                           "--window-size=1100,1600"};
+  auto with = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), common.begin(), common.end());
+    args.push_back(url);
+    return wavetool_test::run_command("/usr/bin/chromium", args, d.path());
+  };
+  const run_result dom = with({"--dump-dom"});
+  ASSERT_EQ(dom.status, 0) << dom.err;
+  EXPECT_NE(dom.out.find("<h1>Design ground motions</h1>"), std::string::npos);
+  EXPECT_EQ(count_of(dom.out, "<svg"), 2u * 2u + 4u);
+  EXPECT_EQ(count_of(dom.out, "<figure>"), 2u * 2u + 4u);
+  const run_result shot = with({"--screenshot=" + (d / "report.png").string()});
+  EXPECT_EQ(shot.status, 0) << shot.err;
+  EXPECT_TRUE(read_file(d / "report.png").starts_with("\x89PNG"));
+  const run_result pdf = with({"--print-to-pdf=" + (d / "report.pdf").string()});
+  EXPECT_EQ(pdf.status, 0) << pdf.err;
+  EXPECT_TRUE(read_file(d / "report.pdf").starts_with("%PDF"));
+  if (const char* keep = std::getenv("GM_KEEP_REPORT")) {
+    for (const char* f : {"out/report.html", "report.png", "report.pdf"}) {
+      fs::copy_file(d / f, fs::path(keep) / fs::path(f).filename(),
+                    fs::copy_options::overwrite_existing);
+    }
+  }
+}
+
+// The numbers of a file's lines after those starting with '#': column col (from 0) of each.
+std::vector<double> column_of(const std::string& text, std::size_t col, std::size_t skip = 0) {
+  std::vector<double> v;
+  std::size_t n = 0;
+  for (const std::string& line : lines_of(text)) {
+    if (line.starts_with('#') || n++ < skip) continue;
+    std::string blanks = line;
+    for (char& ch : blanks) ch = ch == ',' ? ' ' : ch;
+    std::istringstream in(blanks);
+    std::string field;
+    for (std::size_t k = 0; k <= col; ++k) in >> field;
+    v.push_back(std::strtod(field.c_str(), nullptr));
+  }
+  return v;
+}
+
+TEST(wavetool_export, layouts_read_back_and_integrate_from_rest) {
+  const scratch_dir d;
+  // 2 gal held for 1 s: the trapezoidal rule is exact here, v = 2t cm/s and d = t^2 cm, up to
+  // the rounding of the sums.
+  std::string constant = "time(s),acc(gal)\n";
+  for (int i = 0; i <= 100; ++i) constant += std::to_string(i) + "e-2,2\n";
+  write_file(d / "constant.csv", constant);
+  fs::copy_file(GM_GOLDEN_DIR "/seed1.csv", d / "seed1.csv");
+  struct row {
+    const char* args;
+    const char* header;
+  };
+  const row rows[] = {
+      {"constant.csv --to columns --what displacement -o x.txt", "# time(s) displacement(cm)"},
+      {"constant.csv --to columns --what velocity -o x.txt", "# time(s) velocity(cm/s)"},
+      {"constant.csv --to opensees --what displacement --scale 0.01 -o x.txt",
+       "# dt 0.01 s, displacement(cm) times 0.01"},
+  };
+  for (const row& c : rows) {
+    std::vector<std::string> args{"export"};
+    std::istringstream in(c.args);
+    for (std::string a; in >> a;) args.push_back(a);
+    const run_result r = run(d, args);
+    ASSERT_EQ(r.status, 0) << c.args << r.err;
+    EXPECT_EQ(r.out + r.err, "");
+    const std::string text = read_file(d / "x.txt");
+    EXPECT_EQ(lines_of(text)[0], c.header);
+    const bool opensees = std::string(c.args).find("opensees") != std::string::npos;
+    const std::vector<double> x = column_of(text, opensees ? 0 : 1);
+    ASSERT_EQ(x.size(), 101u) << c.args;
+    for (std::size_t i = 0; i <= 100; ++i) {
+      // The step as the wave is read: 0.01 in single precision, widened.
+      const double t = static_cast<double>(i) * static_cast<double>(0.01f);
+      const double expected = std::string(c.args).find("velocity") != std::string::npos ? 2.0 * t
+                              : opensees ? 0.01 * t * t
+                                         : t * t;
+      EXPECT_NEAR(x[i], expected, 1e-12 * (1.0 + expected)) << c.args << " sample " << i;
+    }
+    if (!opensees) {
+      const std::vector<double> time = column_of(text, 0);
+      EXPECT_EQ(time[37], 0.37);
+    }
+  }
+  // OpenSees values: the wave times the scale, exactly.
+  ASSERT_EQ(
+      run(d, {"export", "seed1.csv", "--to", "opensees", "--scale", "2.5", "-o", "o.txt"}).status,
+      0);
+  const std::vector<double> wave = column_of(read_file(d / "seed1.csv"), 1, 1);
+  const std::vector<double> scaled = column_of(read_file(d / "o.txt"), 0);
+  ASSERT_EQ(wave.size(), 8192u);
+  ASSERT_EQ(scaled.size(), wave.size());
+  for (std::size_t i = 0; i < wave.size(); ++i) {
+    ASSERT_EQ(scaled[i], 2.5 * static_cast<double>(static_cast<float>(wave[i]))) << i;
+  }
+  // AT2 in g, five values a line, read back by import to the same single-precision values.
+  ASSERT_EQ(run(d, {"export", "seed1.csv", "--to", "at2", "-o", "s.AT2"}).status, 0);
+  const std::vector<std::string> at2 = lines_of(read_file(d / "s.AT2"));
+  ASSERT_GE(at2.size(), 5u);
+  EXPECT_EQ(at2[2], "ACCELERATION TIME SERIES IN UNITS OF G");
+  EXPECT_EQ(at2[3], "NPTS=    8192, DT= 0.01 SEC");
+  EXPECT_EQ(at2.size(), 4u + 8192u / 5u + 1u);
+  const run_result back = run(d, {"import", "s.AT2", "-o", "back.csv"});
+  ASSERT_EQ(back.status, 0) << back.err;
+  const std::vector<double> again = column_of(read_file(d / "back.csv"), 1, 1);
+  ASSERT_EQ(again.size(), wave.size());
+  for (std::size_t i = 0; i < wave.size(); ++i) {
+    ASSERT_EQ(static_cast<float>(again[i]), static_cast<float>(wave[i])) << i;
+  }
+  // Bad input: one line, nothing written.
+  const run_result missing = run(d, {"export", "none.csv", "--to", "at2", "-o", "n.AT2"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_TRUE(missing.err.starts_with("wavetool: none.csv: ")) << missing.err;
+  EXPECT_FALSE(fs::exists(d / "n.AT2"));
+}
+
+}  // namespace

@@ -1,0 +1,62 @@
+#include "wavetool/fit_job.h"
+
+#include <vector>
+
+#include "wavetool/fit_files.h"
+#include "wavetool/import.h"
+
+namespace wavetool {
+
+motion::design_settings design_settings_of(const fit_overrides& f) {
+  motion::design_settings s;
+  if (f.corners) s.corners = {(*f.corners)[0], (*f.corners)[1], (*f.corners)[2], (*f.corners)[3]};
+  if (f.max_iterations) s.max_iterations = static_cast<std::int32_t>(*f.max_iterations);
+  if (f.no_rest) s.rest = !*f.no_rest;
+  return s;
+}
+
+fit_job_result run_fit_job(
+    const wave& w, const motion::design_settings& s,
+    const std::function<void(const motion::iteration_report&)>& on_iteration) {
+  fit_job_result r;
+  if (motion::transform_length(static_cast<std::int32_t>(w.acc.size())).nf == 0) {
+    r.refused = "expected at most " + std::to_string(motion::max_transform_length) +
+                " samples, found " + std::to_string(w.acc.size()) +
+                " (cut a window with start and end)";
+    return r;
+  }
+  r.fit = motion::design_fit(w.acc, w.dt, s, on_iteration);
+  r.wave_text = fitted_wave_text(r.fit);
+  // The measures of the wave as the file holds it, as `wavetool check` reads it.
+  const wave_result back = parse_wave(r.wave_text, "fitted");
+  const std::vector<double> acc(back.w.acc.begin(), back.w.acc.end());
+  r.measures = motion::summarize(acc, static_cast<double>(back.w.dt));
+  return r;
+}
+
+wave_result source_wave(const plan_wave& w, const plan_target&) {
+  if (std::holds_alternative<seed_source>(w.source)) {
+    // To be wired: the seed drawn for the target's spectrum, once the library holds it.
+    return {{}, file_error{w.name, 0, "seed waves are not drawn yet"}};
+  }
+  const record_source& rec = std::get<record_source>(w.source);
+  record_request request;
+  request.file = rec.path;
+  for (const waveio::format_entry& f : waveio::record_formats()) {
+    if (f.option == rec.format) request.format = f.format;
+  }
+  request.options.dt = rec.dt;
+  request.options.column = static_cast<int>(rec.column);
+  request.options.component = rec.component;
+  for (const waveio::accel_unit u :
+       {waveio::accel_unit::g, waveio::accel_unit::gal, waveio::accel_unit::m_per_s2}) {
+    if (rec.units && waveio::name_of(u) == *rec.units) request.options.unit = u;
+  }
+  request.start = rec.start;
+  request.end = rec.end;
+  const imported_record r = import_record(request);
+  if (r.error) return {{}, *r.error};
+  return parse_wave(wave_text(r.gal, r.dt), rec.path.string());
+}
+
+}  // namespace wavetool

@@ -1,0 +1,36 @@
+// One design fit as a job: a wave and its settings in, the result, its measures and its files as
+// text out. `wavetool suite` runs many of them side by side; nothing here prints or writes.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "motion/design_fit.h"
+#include "motion/measures.h"
+#include "wavetool/plan.h"
+#include "wavetool/wave_file.h"
+
+namespace wavetool {
+
+struct fit_job_result {
+  std::optional<std::string> refused;  // why the wave cannot be fitted (nothing else is set)
+  motion::design_result fit;
+  motion::motion_summary measures;  // of the fitted wave as written
+  std::string wave_text;            // the fitted wave, as `wavetool fit -o` writes it
+};
+
+// The design settings of a plan's fit options: unset keys keep the fit's own defaults.
+motion::design_settings design_settings_of(const fit_overrides& f);
+
+// Fits w with settings s, calling on_iteration after every iteration.
+fit_job_result run_fit_job(
+    const wave& w, const motion::design_settings& s,
+    const std::function<void(const motion::iteration_report&)>& on_iteration);
+
+// The wave a plan's source gives for a target: a record exactly as `wavetool import` writes it
+// and `wavetool fit` reads it back. A seed is drawn for the target's spectrum once the seed
+// computation is in the library; until then it is refused.
+wave_result source_wave(const plan_wave& w, const plan_target& t);
+
+}  // namespace wavetool

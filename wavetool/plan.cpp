@@ -1,0 +1,389 @@
+#include "wavetool/plan.h"
+
+#include <toml++/toml.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <map>
+
+#include "waveio/text_fields.h"
+#include "wavetool/wave_file.h"
+
+namespace wavetool {
+namespace {
+
+int line_of(const toml::node& n) {
+  return static_cast<int>(n.source().begin.line);
+}
+
+// The checks of one table: the first failure is kept, with its line.
+struct checker {
+  const std::filesystem::path& file;
+  std::optional<waveio::file_error> error;
+
+  // Keys come in name order, not in the order of the lines: the earliest line is told.
+  bool fail(int line, std::string message) {
+    if (!error || (line > 0 && line < error->line)) {
+      error = waveio::file_error{file.string(), line, std::move(message)};
+    }
+    return false;
+  }
+};
+
+bool is_number(const toml::node& n) {
+  return n.is_integer() || n.is_floating_point();
+}
+double number(const toml::node& n) {
+  return n.is_integer() ? static_cast<double>(n.as_integer()->get()) : n.as_floating_point()->get();
+}
+
+// A text out of its set, or any text when the set is empty.
+std::optional<std::string> text_in(checker& c, std::string_view key, const toml::node& n,
+                                   std::initializer_list<std::string_view> set) {
+  if (!n.is_string()) {
+    c.fail(line_of(n), std::string(key) + ": expected a text in double quotes");
+    return std::nullopt;
+  }
+  std::string s = n.as_string()->get();
+  if (set.size() != 0 && std::find(set.begin(), set.end(), s) == set.end()) {
+    std::string all;
+    for (std::string_view v : set) all += (all.empty() ? "" : ", ") + std::string(v);
+    c.fail(line_of(n),
+           std::string(key) + ": expected one of " + all + ", found " + waveio::quoted(s));
+    return std::nullopt;
+  }
+  return s;
+}
+
+std::optional<std::int64_t> integer_in(checker& c, std::string_view key, const toml::node& n,
+                                       std::int64_t lo, std::int64_t hi) {
+  if (!n.is_integer() || n.as_integer()->get() < lo || n.as_integer()->get() > hi) {
+    c.fail(line_of(n), std::string(key) + ": expected an integer from " + std::to_string(lo) +
+                           " to " + std::to_string(hi));
+    return std::nullopt;
+  }
+  return n.as_integer()->get();
+}
+
+// A number that passes ok, described by what for the message.
+std::optional<double> real_in(checker& c, std::string_view key, const toml::node& n,
+                              const std::function<bool(double)>& ok, std::string_view what) {
+  if (!is_number(n) || !ok(number(n))) {
+    c.fail(line_of(n), std::string(key) + ": expected " + std::string(what));
+    return std::nullopt;
+  }
+  return number(n);
+}
+
+std::optional<std::vector<double>> numbers(checker& c, std::string_view key, const toml::node& n,
+                                           std::size_t count, std::string_view what) {
+  const toml::array* a = n.as_array();
+  std::vector<double> v;
+  if (a && a->size() == count) {
+    for (const toml::node& x : *a) {
+      if (is_number(x)) v.push_back(number(x));
+    }
+  }
+  if (v.size() != count) {
+    c.fail(line_of(n), std::string(key) + ": expected " + std::string(what));
+    return std::nullopt;
+  }
+  return v;
+}
+
+bool positive(double x) {
+  return x > 0.0 && std::isfinite(x);
+}
+
+// A name becomes a folder or a file name: letters, digits, '-', '_' and '.', not first.
+bool file_name_like(std::string_view s) {
+  if (s.empty() || s.size() > 100 || s[0] == '.') return false;
+  return std::all_of(s.begin(), s.end(), [](char ch) {
+    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
+           ch == '-' || ch == '_' || ch == '.';
+  });
+}
+
+// Fit keys; false when the key is not one.
+bool read_fit_key(checker& c, const std::string& key, const toml::node& n, fit_overrides& f) {
+  if (key == "corners") {
+    constexpr std::string_view what =
+        "four numbers [TB, TC, TD, TE] with 0 <= TB <= TC <= TD <= TE, TE > 0";
+    if (const auto v = numbers(c, key, n, 4, what)) {
+      const std::vector<double>& t = *v;
+      if (!(0.0 <= t[0] && t[0] <= t[1] && t[1] <= t[2] && t[2] <= t[3] && t[3] > 0.0 &&
+            std::isfinite(t[3]))) {
+        c.fail(line_of(n), "corners: expected " + std::string(what));
+        return true;
+      }
+      f.corners = {static_cast<float>(t[0]), static_cast<float>(t[1]), static_cast<float>(t[2]),
+                   static_cast<float>(t[3])};
+    }
+  } else if (key == "max_iterations") {
+    f.max_iterations = integer_in(c, key, n, 1, 1000);
+  } else if (key == "no_rest") {
+    if (!n.is_boolean()) {
+      c.fail(line_of(n), "no_rest: expected true or false");
+      return true;
+    }
+    f.no_rest = n.as_boolean()->get();
+  } else if (key == "export") {
+    const toml::array* a = n.as_array();
+    if (!a) {
+      c.fail(line_of(n), "export: expected a list such as [\"opensees\", \"at2\"]");
+      return true;
+    }
+    std::vector<std::string> layouts;
+    for (const toml::node& x : *a) {
+      if (const auto s = text_in(c, key, x, {"columns", "opensees", "at2"})) layouts.push_back(*s);
+    }
+    f.exports = layouts;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool read_spectrum_key(checker& c, const std::string& key, const toml::node& n, spectrum_keys& s) {
+  const auto set = [](auto& to, auto&& value) {
+    if (value) to = *value;
+  };
+  if (key == "spectrum") {
+    set(s.spectrum, text_in(c, key, n, {"bedrock", "surface", "ec8", "asce7", "table"}));
+  } else if (key == "level") {
+    set(s.level, text_in(c, key, n, {"extreme", "rare"}));
+  } else if (key == "zone") {
+    set(s.zone, real_in(
+                    c, key, n, [](double z) { return z > 0.0 && z <= 1.5; }, "0 < Z <= 1.5"));
+  } else if (key == "soil") {
+    s.soil = integer_in(c, key, n, 1, 3);
+  } else if (key == "damping") {
+    set(s.damping, real_in(
+                       c, key, n, [](double h) { return h > 0.0 && h < 1.0; }, "0 < H < 1"));
+  } else if (key == "ec8_type") {
+    s.ec8_type = integer_in(c, key, n, 1, 2);
+  } else if (key == "ground") {
+    s.ground = text_in(c, key, n, {"A", "B", "C", "D", "E"});
+  } else if (key == "ag" || key == "sds" || key == "sd1" || key == "tl") {
+    const auto v = real_in(c, key, n, positive, "a positive number");
+    (key == "ag" ? s.ag : key == "sds" ? s.sds : key == "sd1" ? s.sd1 : s.tl) = v;
+  } else if (key == "table") {
+    s.table = text_in(c, key, n, {});
+  } else if (key == "window") {
+    constexpr std::string_view what = "two periods [TMIN, TMAX] with 0 < TMIN < TMAX";
+    if (const auto v = numbers(c, key, n, 2, what)) {
+      if (!((*v)[0] > 0.0 && (*v)[0] < (*v)[1] && std::isfinite((*v)[1]))) {
+        c.fail(line_of(n), "window: expected " + std::string(what));
+        return true;
+      }
+      s.window = {(*v)[0], (*v)[1]};
+    }
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// What today's fit can aim at: the bedrock spectrum as fitwave defines it. Replaced by the design
+// spectra's own check once they are in the library.
+std::optional<std::string> unsupported_spectrum(const spectrum_keys& s) {
+  const spectrum_keys today;
+  if (s.spectrum == today.spectrum && s.level == today.level && s.zone == today.zone && !s.soil &&
+      s.damping == today.damping && !s.ec8_type && !s.ground && !s.ag && !s.sds && !s.sd1 &&
+      !s.tl && !s.table && s.window == today.window) {
+    return std::nullopt;
+  }
+  return "this spectrum cannot be fitted yet: today a target is the bedrock spectrum at level "
+         "extreme, zone 1, damping 0.05, window [0.02, 10]";
+}
+
+// The keys of one [[wave]] besides its name and fit keys.
+bool read_source_key(checker& c, const std::string& key, const toml::node& n, seed_source& seed,
+                     record_source& rec, std::optional<int>& seed_line,
+                     std::optional<int>& record_line) {
+  const auto set = [](auto& to, auto&& value) {
+    if (value) to = *value;
+  };
+  if (key == "seed") {
+    seed_line = line_of(n);
+    set(seed.seed, integer_in(c, key, n, 0, 2147483647));
+  } else if (key == "samples") {
+    seed.samples = integer_in(c, key, n, 4096, 131072);
+  } else if (key == "dt") {
+    seed.dt = rec.dt = real_in(c, key, n, positive, "a positive step (s)");
+  } else if (key == "record") {
+    record_line = line_of(n);
+    set(rec.path, text_in(c, key, n, {}));
+  } else if (key == "format") {
+    set(rec.format, text_in(c, key, n, {"auto", "at2", "knet", "jma", "columns", "values"}));
+  } else if (key == "units") {
+    rec.units = text_in(c, key, n, {"g", "gal", "m/s2"});
+  } else if (key == "start" || key == "end") {
+    const auto v = real_in(
+        c, key, n, [](double x) { return x >= 0.0 && std::isfinite(x); }, "a time of 0 s or later");
+    (key == "start" ? rec.start : rec.end) = v;
+  } else if (key == "column") {
+    set(rec.column, integer_in(c, key, n, 1, 1000));
+  } else if (key == "component") {
+    set(rec.component, text_in(c, key, n, {"NS", "EW", "UD"}));
+  } else {
+    return false;
+  }
+  return true;
+}
+
+std::string name_of_table(checker& c, const toml::table& t, std::string_view what) {
+  const toml::node* n = t.get("name");
+  if (!n) {
+    c.fail(line_of(t), std::string(what) + ": expected a name");
+    return {};
+  }
+  const auto s = text_in(c, "name", *n, {});
+  if (s && !file_name_like(*s)) {
+    c.fail(line_of(*n), "name: expected letters, digits, '-', '_' or '.' (not first), found " +
+                            waveio::quoted(*s));
+  }
+  return s.value_or("");
+}
+
+const toml::array* tables_of(checker& c, const toml::table& root, std::string_view key) {
+  const toml::node* n = root.get(key);
+  if (!n) return nullptr;
+  if (!n->is_array_of_tables()) {
+    c.fail(line_of(*n), std::string(key) + ": expected [[" + std::string(key) + "]] tables");
+    return nullptr;
+  }
+  return n->as_array();
+}
+
+void read_targets(checker& c, const toml::table& root, const spectrum_keys& base, plan& p) {
+  if (const toml::array* a = tables_of(c, root, "target")) {
+    for (const toml::node& x : *a) {
+      const toml::table& t = *x.as_table();
+      plan_target target{name_of_table(c, t, "[[target]]"), line_of(t), base, {}};
+      for (const auto& [k, v] : t) {
+        const std::string key(k.str());
+        if (key != "name" && !read_spectrum_key(c, key, v, target.spectrum) &&
+            !read_fit_key(c, key, v, target.fit)) {
+          c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [[target]]");
+        }
+      }
+      if (const auto why = unsupported_spectrum(target.spectrum)) c.fail(target.line, *why);
+      p.targets.push_back(std::move(target));
+    }
+  }
+}
+
+void read_waves(checker& c, const toml::table& root, plan& p) {
+  if (const toml::array* a = tables_of(c, root, "wave")) {
+    for (const toml::node& x : *a) {
+      const toml::table& t = *x.as_table();
+      plan_wave wave{name_of_table(c, t, "[[wave]]"), line_of(t), {}, {}};
+      seed_source seed;
+      record_source rec;
+      std::optional<int> seed_line, record_line;
+      for (const auto& [k, v] : t) {
+        const std::string key(k.str());
+        if (key != "name" && !read_source_key(c, key, v, seed, rec, seed_line, record_line) &&
+            !read_fit_key(c, key, v, wave.fit)) {
+          c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [[wave]]");
+        }
+      }
+      if (seed_line.has_value() == record_line.has_value()) {
+        c.fail(wave.line, "[[wave]]: expected either seed or record");
+      } else if (seed_line) {
+        // Seeds are drawn once the seed computation is in the library (see fit_job.h).
+        c.fail(*seed_line,
+               "seed waves are not drawn yet: draw it with seedwave and give its file "
+               "as record");
+      } else {
+        rec.path = p.file.parent_path() / rec.path;
+        if (!std::filesystem::is_regular_file(rec.path)) {
+          c.fail(*record_line, "record " + waveio::quoted(rec.path.string()) + ": no such file");
+        } else if (rec.start && rec.end && *rec.start > *rec.end) {
+          c.fail(wave.line, "start: must not be later than end");
+        }
+        wave.source = rec;
+      }
+      p.waves.push_back(std::move(wave));
+    }
+  }
+}
+
+template <class Item>
+void refuse_twins(checker& c, const std::vector<Item>& items, std::string_view what) {
+  std::map<std::string, int> first;
+  for (const Item& x : items) {
+    const auto [at, fresh] = first.emplace(x.name, x.line);
+    if (!fresh) {
+      c.fail(x.line, "a second " + std::string(what) + " named " + waveio::quoted(x.name) +
+                         " (the first at line " + std::to_string(at->second) + ")");
+    }
+  }
+}
+
+}  // namespace
+
+plan_result parse_plan(std::string_view text, const std::filesystem::path& file) {
+  plan_result r;
+  r.p.file = file;
+  r.p.text = std::string(text);
+  toml::table root;
+  try {
+    root = toml::parse(text, file.string());
+  } catch (const toml::parse_error& e) {
+    r.error = waveio::file_error{file.string(), static_cast<int>(e.source().begin.line),
+                                 std::string(e.description())};
+    return r;
+  }
+  checker c{file, std::nullopt};
+  spectrum_keys base;
+  for (const auto& [k, v] : root) {
+    const std::string key(k.str());
+    if (key == "defaults") {
+      if (!v.is_table()) {
+        c.fail(line_of(v), "defaults: expected a [defaults] table");
+        continue;
+      }
+      for (const auto& [dk, dv] : *v.as_table()) {
+        const std::string d(dk.str());
+        if (!read_spectrum_key(c, d, dv, base) && !read_fit_key(c, d, dv, r.p.defaults)) {
+          c.fail(line_of(dv), "unknown key " + waveio::quoted(d) + " in [defaults]");
+        }
+      }
+    } else if (key != "target" && key != "wave") {
+      c.fail(line_of(v), "unknown key " + waveio::quoted(key) +
+                             " (expected [defaults], [[target]], "
+                             "[[wave]])");
+    }
+  }
+  read_targets(c, root, base, r.p);
+  read_waves(c, root, r.p);
+  refuse_twins(c, r.p.targets, "target");
+  refuse_twins(c, r.p.waves, "wave");
+  if (!c.error && r.p.targets.empty()) c.fail(0, "expected at least one [[target]]");
+  if (!c.error && r.p.waves.empty()) c.fail(0, "expected at least one [[wave]]");
+  r.error = c.error;
+  return r;
+}
+
+plan_result read_plan(const std::filesystem::path& file) {
+  waveio::file_error e;
+  const auto text = read_text(file, e);
+  if (!text) return {{}, e};
+  return parse_plan(*text, file);
+}
+
+fit_overrides settings_of(const plan& p, std::size_t t, std::size_t w) {
+  fit_overrides f = p.defaults;
+  for (const fit_overrides* o : {&p.targets[t].fit, &p.waves[w].fit}) {
+    if (o->corners) f.corners = o->corners;
+    if (o->max_iterations) f.max_iterations = o->max_iterations;
+    if (o->no_rest) f.no_rest = o->no_rest;
+    if (o->exports) f.exports = o->exports;
+  }
+  return f;
+}
+
+}  // namespace wavetool

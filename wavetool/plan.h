@@ -1,0 +1,99 @@
+// A suite plan: the targets and waves of a design set, read from TOML whose keys are the command
+// line's options without their dashes ('-' becomes '_'). Every key is checked against its type
+// and its set before any work, and a refusal names the plan's line.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "waveio/file_error.h"
+
+namespace wavetool {
+
+// The design spectrum of a target, with the command line's spectrum keys.
+struct spectrum_keys {
+  std::string spectrum = "bedrock";
+  std::string level = "extreme";
+  double zone = 1.0;
+  std::optional<std::int64_t> soil;
+  double damping = 0.05;
+  std::optional<std::int64_t> ec8_type;
+  std::optional<std::string> ground;
+  std::optional<double> ag, sds, sd1, tl;
+  std::optional<std::string> table;
+  std::array<double, 2> window{0.02, 10.0};  // s
+};
+
+// The fit options a plan may set in [defaults], a [[target]] or a [[wave]] (the wave's own win,
+// then the target's); unset keys keep the fit's defaults.
+struct fit_overrides {
+  std::optional<std::array<float, 4>> corners;  // TB, TC, TD, TE (s)
+  std::optional<std::int64_t> max_iterations;
+  std::optional<bool> no_rest;
+  std::optional<std::vector<std::string>> exports;  // key `export`
+};
+
+// A seed drawn for each target; samples and dt are optional.
+struct seed_source {
+  std::int64_t seed = 0;
+  std::optional<std::int64_t> samples;
+  std::optional<double> dt;
+};
+// A record in any layout import reads, relative to the plan's folder.
+struct record_source {
+  std::filesystem::path path;
+  std::string format = "auto";
+  std::optional<std::string> units;
+  std::optional<double> dt, start, end;
+  std::int64_t column = 0;
+  std::optional<std::string> component;
+};
+
+struct plan_target {
+  std::string name;
+  int line = 0;
+  spectrum_keys spectrum;
+  fit_overrides fit;
+};
+struct plan_wave {
+  std::string name;
+  int line = 0;
+  std::variant<seed_source, record_source> source;
+  fit_overrides fit;
+};
+
+struct plan {
+  std::filesystem::path file;
+  std::string text;  // the plan as given, for the report
+  fit_overrides defaults;
+  std::vector<plan_target> targets;
+  std::vector<plan_wave> waves;
+};
+
+struct plan_result {
+  plan p;
+  std::optional<waveio::file_error> error;
+  bool ok() const { return !error; }
+};
+
+// The plan in text, read as the file `file` (whose folder records are relative to). Refuses, with
+// the line: TOML syntax, unknown keys, values of the wrong type or outside their set, a name that
+// cannot be a file name, two targets or two waves of one name, a missing record, a spectrum that
+// cannot be fitted yet and a seed wave (not drawn yet: see fit_job.h).
+plan_result parse_plan(std::string_view text, const std::filesystem::path& file);
+plan_result read_plan(const std::filesystem::path& file);
+
+// The settings of target t's fit of wave w: the wave's own keys, then the target's, then the
+// plan's defaults.
+fit_overrides settings_of(const plan& p, std::size_t t, std::size_t w);
+
+// The export layouts a plan or the command line may name.
+inline constexpr std::array<std::string_view, 3> export_layouts{"columns", "opensees", "at2"};
+
+}  // namespace wavetool

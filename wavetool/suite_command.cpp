@@ -1,0 +1,184 @@
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "wavetool/commands.h"
+#include "wavetool/export.h"
+#include "wavetool/report.h"
+#include "wavetool/suite.h"
+
+namespace wavetool {
+namespace {
+
+struct suite_options {
+  std::string plan;
+  std::string out;
+  int jobs = 0;
+  bool list = false;
+  std::string only;
+  bool report_only = false;
+  std::string program;
+};
+
+int fail(const file_error& e) {
+  std::cerr << describe(e) << '\n';
+  return exit_bad_input;
+}
+
+// "K of N fits passed", naming those that did not.
+std::string final_line(const plan& p, std::span<const fit_item> fits,
+                       std::span<const fit_summary> results, const std::string& written) {
+  std::string failed;
+  std::size_t passed = 0;
+  for (std::size_t k = 0; k < results.size(); ++k) {
+    if (results[k].passed) {
+      ++passed;
+    } else {
+      failed += (failed.empty() ? "" : ", ") + fit_name(p, fits[k]);
+    }
+  }
+  return std::to_string(passed) + " of " + std::to_string(results.size()) + " fits passed" +
+         (failed.empty() ? "" : "; not passed: " + failed) + written + "\n";
+}
+
+std::string progress_line(std::size_t done, std::size_t total, const std::string& name,
+                          const fit_job_result& r, double elapsed) {
+  const double left = elapsed / static_cast<double>(done) * static_cast<double>(total - done);
+  char line[300];
+  std::snprintf(line, sizeof line,
+                "[%zu/%zu] %s %s after %d iteration%s, %.1f s, about %.0f s left\n", done, total,
+                name.c_str(), r.fit.passed ? "passed" : "not passed", r.fit.last.iteration,
+                r.fit.last.iteration == 1 ? "" : "s", elapsed, left);
+  return line;
+}
+
+// The fit's files beside each other: the wave, its result and its exports.
+std::optional<file_error> write_fit(const std::filesystem::path& dir, const plan& p,
+                                    const suite_fit& f) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir / p.targets[f.item.target].name, ec);
+  if (const auto e = write_atomically(fit_file(dir, p, f.item, ".csv"), f.result.wave_text))
+    return e;
+  const wave_result written = parse_wave(f.result.wave_text, "fitted");
+  for (const std::string& layout : f.used.exports.value_or(std::vector<std::string>{})) {
+    const export_request x{layout_of(layout), history::acceleration, 1.0};
+    const auto file = fit_file(dir, p, f.item, std::string(export_extension(x.layout)));
+    if (const auto e = write_atomically(file, export_text(written.w, x, fit_name(p, f.item)))) {
+      return e;
+    }
+  }
+  return write_atomically(fit_file(dir, p, f.item, ".json"),
+                          fit_result_json(p, f.item, f.result, f.used));
+}
+
+// The summaries and the report from the fits' result files; the exit status.
+int gather(const plan& p, std::span<const fit_item> fits, const std::filesystem::path& dir) {
+  std::vector<fit_summary> results;
+  for (const fit_item& f : fits) {
+    file_error e;
+    auto s = read_fit_result(dir, p, f, e);
+    if (!s) {
+      e.message += " (fit it with --only " + fit_name(p, f) + ")";
+      return fail(e);
+    }
+    results.push_back(std::move(*s));
+  }
+  if (const auto e = write_atomically(dir / "summary.csv", summary_csv(results))) return fail(*e);
+  if (const auto e = write_atomically(dir / "summary.json", summary_json(results))) return fail(*e);
+  const report_result report = report_page(p, fits, results, dir, version);
+  std::string written = ": " + (dir / "summary.csv").string();
+  if (report.error) return fail(*report.error);
+  if (report.needs) {
+    std::cerr << *report.needs << '\n';
+  } else {
+    if (const auto e = write_atomically(dir / "report.html", report.html)) return fail(*e);
+    written += ", " + (dir / "report.html").string();
+  }
+  std::cout << final_line(p, fits, results, written);
+  for (const fit_summary& s : results) {
+    if (!s.passed) return exit_not_passed;
+  }
+  return 0;
+}
+
+int run_suite(const suite_options& o) {
+  const plan_result pr = read_plan(o.plan);
+  if (!pr.ok()) return fail(*pr.error);
+  const plan& p = pr.p;
+  std::vector<fit_item> fits = fits_of(p);
+  const std::filesystem::path dir = o.out;
+  if (o.list) {
+    for (const fit_item& f : fits)
+      std::cout << only_command(o.program, o.plan, o.out, p, f) << '\n';
+    return 0;
+  }
+  if (o.report_only) return gather(p, fits, dir);
+  std::vector<fit_item> chosen = fits;
+  if (!o.only.empty()) {
+    chosen.clear();
+    for (const fit_item& f : fits) {
+      if (fit_name(p, f) == o.only) chosen.push_back(f);
+    }
+    if (chosen.empty()) return fail({o.plan, 0, "no fit named " + o.only + " (TARGET/WAVE)"});
+  }
+  // Every wave is read before any fit starts, so that bad input leaves nothing behind.
+  std::vector<suite_fit> work;
+  work.reserve(chosen.size());
+  for (const fit_item& f : chosen) {
+    wave_result w = source_wave(p.waves[f.wave], p.targets[f.target]);
+    if (!w.ok()) return fail(*w.error);
+    work.push_back({f, settings_of(p, f.target, f.wave), std::move(w.w), {}});
+  }
+  const auto start = std::chrono::steady_clock::now();
+  std::size_t done = 0;
+  std::optional<file_error> write_error;
+  run_fits(work, o.jobs, [&](std::size_t k) {
+    const suite_fit& f = work[k];
+    if (f.result.refused) {
+      if (!write_error) write_error = file_error{p.waves[f.item.wave].name, 0, *f.result.refused};
+      return;
+    }
+    if (auto e = write_fit(dir, p, f); e && !write_error) write_error = e;
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    std::cerr << progress_line(++done, work.size(), fit_name(p, f.item), f.result, elapsed.count());
+  });
+  if (write_error) return fail(*write_error);
+  if (!o.only.empty()) {
+    file_error e;
+    const auto s = read_fit_result(dir, p, chosen[0], e);
+    if (!s) return fail(e);
+    std::cout << final_line(p, chosen, std::span(&*s, 1),
+                            ": " + fit_file(dir, p, chosen[0], ".json").string());
+    return s->passed ? 0 : exit_not_passed;
+  }
+  return gather(p, fits, dir);
+}
+
+}  // namespace
+
+void add_suite_command(CLI::App& app, int& status, const std::string& program) {
+  auto o = std::make_shared<suite_options>();
+  o->program = program;
+  CLI::App* sub = app.add_subcommand(
+      "suite",
+      "Fit every wave of a plan to every target, side by side, with summaries and a report");
+  sub->add_option("PLAN", o->plan, "the plan (TOML): [defaults], [[target]], [[wave]]")->required();
+  sub->add_option("--out", o->out,
+                  "the folder to write: TARGET/WAVE.csv and .json, summary.csv, "
+                  "summary.json, report.html")
+      ->required();
+  sub->add_option("--jobs", o->jobs, "fits at once (default: one per core)")
+      ->check(CLI::Range(1, 4096));
+  auto* list = sub->add_flag("--list", o->list, "print one command per fit, for other machines");
+  auto* only = sub->add_option("--only", o->only, "fit TARGET/WAVE alone and write its files");
+  auto* gather_flag = sub->add_flag("--report-only", o->report_only,
+                                    "gather the fits' files into the summaries and the report");
+  list->excludes(only)->excludes(gather_flag);
+  only->excludes(gather_flag);
+  sub->callback([o, &status] { status = run_suite(*o); });
+}
+
+}  // namespace wavetool

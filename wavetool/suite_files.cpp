@@ -1,0 +1,146 @@
+#include "wavetool/suite_files.h"
+
+#include "textio/textio.h"
+#include "waveio/text_fields.h"
+#include "wavetool/wave_file.h"
+
+namespace wavetool {
+namespace {
+
+// A float in JSON as the double of its shortest decimal, so that 0.85 shows as 0.85.
+double json_float(float x) {
+  return textio::scan_real(waveio::shortest_text(x)).value;
+}
+
+nlohmann::ordered_json spectrum_json(const spectrum_keys& s) {
+  nlohmann::ordered_json j;
+  j["spectrum"] = s.spectrum;
+  j["level"] = s.level;
+  j["zone"] = s.zone;
+  if (s.soil) j["soil"] = *s.soil;
+  j["damping"] = s.damping;
+  if (s.ec8_type) j["ec8_type"] = *s.ec8_type;
+  if (s.ground) j["ground"] = *s.ground;
+  if (s.ag) j["ag"] = *s.ag;
+  if (s.sds) j["sds"] = *s.sds;
+  if (s.sd1) j["sd1"] = *s.sd1;
+  if (s.tl) j["tl"] = *s.tl;
+  if (s.table) j["table"] = *s.table;
+  j["window"] = {s.window[0], s.window[1]};
+  return j;
+}
+
+}  // namespace
+
+std::vector<fit_item> fits_of(const plan& p) {
+  std::vector<fit_item> fits;
+  fits.reserve(p.targets.size() * p.waves.size());
+  for (std::size_t t = 0; t < p.targets.size(); ++t) {
+    for (std::size_t w = 0; w < p.waves.size(); ++w) fits.push_back({t, w});
+  }
+  return fits;
+}
+
+std::string fit_name(const plan& p, const fit_item& f) {
+  return p.targets[f.target].name + "/" + p.waves[f.wave].name;
+}
+
+std::filesystem::path fit_file(const std::filesystem::path& dir, const plan& p, const fit_item& f,
+                               const std::string& extension) {
+  return dir / p.targets[f.target].name / (p.waves[f.wave].name + extension);
+}
+
+std::string fit_result_json(const plan& p, const fit_item& f, const fit_job_result& r,
+                            const fit_overrides& used) {
+  const motion::criteria& c = r.fit.last.measures;
+  const motion::motion_summary& m = r.measures;
+  const motion::design_settings s = design_settings_of(used);
+  nlohmann::ordered_json j;
+  j["target"] = p.targets[f.target].name;
+  j["wave"] = p.waves[f.wave].name;
+  j["status"] = r.fit.passed ? "passed" : "not passed";
+  j["iterations"] = r.fit.last.iteration;
+  j["cr1"] = json_float(c.cr1);
+  j["cr2"] = json_float(c.cr2);
+  j["cr3"] = json_float(c.cr3);
+  j["cr4"] = json_float(c.cr4);
+  j["pga"] = m.pga;
+  j["pgv"] = m.pgv;
+  j["pgd"] = m.pgd;
+  j["end_velocity"] = m.end_velocity;
+  j["end_displacement"] = m.end_displacement;
+  j["arias"] = m.arias;
+  j["d5_95"] = m.d5_95;
+  j["samples"] = m.samples;
+  j["dt"] = json_float(static_cast<float>(m.dt));
+  nlohmann::ordered_json o = spectrum_json(p.targets[f.target].spectrum);
+  o["corners"] = {json_float(s.corners.tb), json_float(s.corners.tc), json_float(s.corners.td),
+                  json_float(s.corners.te)};
+  o["max_iterations"] = s.max_iterations;
+  o["no_rest"] = !s.rest;
+  o["export"] = used.exports.value_or(std::vector<std::string>{});
+  j["options"] = o;
+  return j.dump(2) + "\n";
+}
+
+std::optional<fit_summary> read_fit_result(const std::filesystem::path& dir, const plan& p,
+                                           const fit_item& f, waveio::file_error& error) {
+  const std::filesystem::path file = fit_file(dir, p, f, ".json");
+  const auto text = read_text(file, error);
+  if (!text) return std::nullopt;
+  fit_summary s;
+  try {
+    s.json = nlohmann::ordered_json::parse(*text);
+    s.target = s.json.at("target").get<std::string>();
+    s.wave = s.json.at("wave").get<std::string>();
+    s.passed = s.json.at("status").get<std::string>() == "passed";
+    s.iterations = s.json.at("iterations").get<std::int64_t>();
+    s.cr1 = static_cast<float>(s.json.at("cr1").get<double>());
+    s.cr2 = static_cast<float>(s.json.at("cr2").get<double>());
+    s.cr3 = static_cast<float>(s.json.at("cr3").get<double>());
+    s.cr4 = static_cast<float>(s.json.at("cr4").get<double>());
+    motion::motion_summary& m = s.measures;
+    m.pga = s.json.at("pga").get<double>();
+    m.pgv = s.json.at("pgv").get<double>();
+    m.pgd = s.json.at("pgd").get<double>();
+    m.end_velocity = s.json.at("end_velocity").get<double>();
+    m.end_displacement = s.json.at("end_displacement").get<double>();
+    m.arias = s.json.at("arias").get<double>();
+    m.d5_95 = s.json.at("d5_95").get<double>();
+    m.samples = s.json.at("samples").get<std::size_t>();
+    m.dt = s.json.at("dt").get<double>();
+  } catch (const nlohmann::json::exception& e) {
+    error = {file.string(), 0, std::string("not a fit's result: ") + e.what()};
+    return std::nullopt;
+  }
+  if (s.target != p.targets[f.target].name || s.wave != p.waves[f.wave].name) {
+    error = {file.string(), 0,
+             "the result of " + s.target + "/" + s.wave + ", not of " + fit_name(p, f)};
+    return std::nullopt;
+  }
+  return s;
+}
+
+std::string summary_csv(const std::vector<fit_summary>& fits) {
+  std::string text = std::string(summary_header) + "\n";
+  for (const fit_summary& s : fits) {
+    const motion::motion_summary& m = s.measures;
+    text += s.target + "," + s.wave + "," + (s.passed ? "passed" : "not passed") + "," +
+            std::to_string(s.iterations);
+    for (const float c : {s.cr1, s.cr2, s.cr3, s.cr4}) text += "," + waveio::shortest_text(c);
+    for (const double x :
+         {m.pga, m.pgv, m.pgd, m.end_velocity, m.end_displacement, m.arias, m.d5_95}) {
+      text += "," + waveio::shortest_text(x);
+    }
+    text += "\n";
+  }
+  return text;
+}
+
+std::string summary_json(const std::vector<fit_summary>& fits) {
+  nlohmann::ordered_json list = nlohmann::ordered_json::array();
+  for (const fit_summary& s : fits) list.push_back(s.json);
+  return list.dump(2) + "\n";
+}
+
+}  // namespace wavetool
