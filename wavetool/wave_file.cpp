@@ -60,21 +60,6 @@ wave_result parse_wave(std::string_view text, const std::string& file) {
   return r;
 }
 
-std::optional<std::string> read_text(const std::filesystem::path& path, file_error& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = file_error{path.string(), 0, std::string("cannot be read: ") + std::strerror(errno)};
-    return std::nullopt;
-  }
-  std::ostringstream s;
-  s << in.rdbuf();
-  if (in.bad()) {
-    error = file_error{path.string(), 0, "cannot be read"};
-    return std::nullopt;
-  }
-  return std::move(s).str();
-}
-
 wave_result read_wave(const std::filesystem::path& path) {
   wave_result r;
   file_error e;
@@ -83,36 +68,8 @@ wave_result read_wave(const std::filesystem::path& path) {
     r.error = e;
     return r;
   }
-  return parse_wave(*text, path.string());
-}
-
-std::optional<file_error> write_atomically(const std::filesystem::path& path,
-                                           std::string_view text) {
-  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-  std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) {
-    return file_error{path.string(), 0, std::string("cannot be written: ") + std::strerror(errno)};
-  }
-  bool written = true;
-  for (std::size_t done = 0; done < text.size() && written;) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    written = n > 0;
-    if (written) done += static_cast<std::size_t>(n);
-  }
-  const int saved = errno;
-  // mkstemp makes the file private; a written wave is as readable as any other new file.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  written = ::close(fd) == 0 && written;
-  if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int why = written ? errno : saved;
-    std::remove(temporary.c_str());
-    return file_error{path.string(), 0, std::string("cannot be written: ") + std::strerror(why)};
-  }
-  return std::nullopt;
+  return parse_wave(*text,
+                    path == standard_stream ? std::string(standard_input_name) : path.string());
 }
 
 }  // namespace wavetool

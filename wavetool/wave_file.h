@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "waveio/file_error.h"
+#include "wavetool/output_files.h"
 
 namespace wavetool {
 
@@ -36,13 +37,5 @@ struct wave_result {
 // two numbers, on fewer than two samples, and on a step that is not positive.
 wave_result parse_wave(std::string_view text, const std::string& file);
 wave_result read_wave(const std::filesystem::path& path);
-
-// The whole file as text, or an error naming it.
-std::optional<std::string> read_text(const std::filesystem::path& path, file_error& error);
-
-// Writes text to path through a temporary file in the same folder, renamed at the end; on any
-// failure the temporary file is removed and an existing file at path is left as it was.
-std::optional<file_error> write_atomically(const std::filesystem::path& path,
-                                           std::string_view text);
 
 }  // namespace wavetool
