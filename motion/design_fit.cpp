@@ -7,6 +7,7 @@
 #include <numbers>
 #include <utility>
 
+#include "motion/prepared_fit.h"
 #include "motion/response_spectrum.h"
 
 namespace motion {
@@ -123,29 +124,24 @@ void correction_aim(const grid& g, const long_period_taper& taper, std::span<con
 design_result design_fit(std::span<const float> wave, float dt, const design_settings& settings,
                          const std::function<void(const iteration_report&)>& on_iteration) {
   const auto nt = wave.size();
-  const transform_size size = transform_length(static_cast<std::int32_t>(nt));
   design_result r;
-  // Outside the waves fitwave fits there is nothing to iterate on.
-  if (size.nf == 0 || nt < 2 || !(dt > 0.0f)) return r;
-  const grid g = make_grid(static_cast<std::int32_t>(nt), dt, size.nf);
+  prepared_fit p = prepare_fit(wave, dt, settings.corners);
+  r.reason = p.reason;
+  // Outside the waves that can be fitted there is nothing to iterate on.
+  if (p.reason != unfit_reason::none) return r;
+  const grid g = p.g;
   const auto nf = static_cast<std::size_t>(g.nf);
   const auto nom = static_cast<std::size_t>(g.nom);
 
   r.g = g;
   r.ampfac = settings.ampfac;
-  std::vector<float> ddy(nf, 0.0f), shape(nf), sa(nom), aim(nom);
-  std::vector<cplx> fds(nf), fds1(nf);
-  std::copy(wave.begin(), wave.end(), ddy.begin());
-  forward_coefficients(g, ddy, fds);
-  r.target.assign(nom, 0.0f);
-  target_spectrum(g, r.target);
-  r.eamp.assign(nf, 0.0f);
-  envelope(g, settings.corners, r.eamp);
+  std::vector<float> ddy = std::move(p.ddy), shape(nf), sa(nom), aim(nom);
+  std::vector<cplx> fds = std::move(p.fds), fds1(nf);
+  r.target = std::move(p.target);
+  r.eamp = std::move(p.eamp);
   for (std::size_t i = 0; i < nf; ++i) shape[i] = shaping(r.eamp[i], settings.ampfac);
-
+  r.input_sa = std::move(p.input_sa);
   response_spectrum spectrum(nf);
-  r.input_sa.assign(nom, 0.0f);
-  spectrum.compute(ddy, g.nt, g.dt, g.dom, g.nom, r.input_sa);
   std::vector<float> current = r.input_sa;
 
   std::vector<double> acc(nt);

@@ -12,6 +12,7 @@
 #include "motion/criteria.h"
 #include "motion/fit.h"
 #include "motion/grid.h"
+#include "motion/prepared_fit.h"
 #include "motion/rest.h"
 
 namespace motion {
@@ -39,7 +40,7 @@ void correction_aim(const grid& g, const long_period_taper& taper, std::span<con
                     std::span<float> aim);
 
 struct design_settings {
-  corner_times corners{4.0f, 35.0f, 60.0f, 80.0f};
+  corner_times corners;
   std::int32_t max_iterations = 30;
   bool rest = true;     // remove the drift after every rebuild
   float ampfac = 1.0f;  // exponent of the envelope applied at every rebuild
@@ -65,10 +66,11 @@ struct design_result {
   std::vector<float> final_sa;  // of the wave returned
   iteration_report last;
   bool passed = false;  // all four measures met and, unless rest is off, at rest
+  unfit_reason reason = unfit_reason::none;  // why nothing was fitted
 };
 
-// Fits wave (2..32768 samples at step dt > 0, gal), calling on_iteration after every iteration.
-// Any other wave gives an empty result that has not passed.
+// Fits wave (gal, at step dt), calling on_iteration after every iteration. A wave that
+// fit_refusal refuses gives an empty result that has not passed, with the reason.
 design_result design_fit(std::span<const float> wave, float dt, const design_settings& settings,
                          const std::function<void(const iteration_report&)>& on_iteration);
 
