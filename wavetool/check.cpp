@@ -2,11 +2,11 @@
 
 #include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <vector>
 
 #include "motion/prepared_fit.h"
+#include "textio/textio.h"
 #include "waveio/text_fields.h"
 
 namespace wavetool {
@@ -22,7 +22,7 @@ std::string shortest_text(float x) {
   return {buffer, r.ptr};
 }
 double json_float(float x) {
-  return std::strtod(shortest_text(x).c_str(), nullptr);
+  return textio::scan_real(shortest_text(x)).value;
 }
 
 std::string row(const char* key, const std::string& value, const char* unit) {

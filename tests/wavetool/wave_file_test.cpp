@@ -32,6 +32,13 @@ TEST(parse_wave, both_layouts_read_as_fitwave_reads_them) {
        0.01f},
       // The step is the difference of the two times in float, not the decimal 0.01.
       {"h\n10.00 0.1\n\n10.01 0.2\n10.02 0.3\n", {0.1f, 0.2f, 0.3f}, 10.01f - 10.0f},
+      // fitwave's grammar: a number ends where its characters end, the rest of the record is
+      // passed over, and a pair may run on over lines.
+      {"h\n0 1\n0.01 1x\n0.02\n3 junk\n", {1.0f, 1.0f, 3.0f}, 0.01f},
+      // A byte-order mark is part of the header.
+      {"\xEF\xBB\xBFtime(s),acc(gal)\r\n0,1.5\r\n0.01,-2\r\n", {1.5f, -2.0f}, 0.01f},
+      // The largest float is finite; a null leaves zero, as in fitwave's fresh arrays.
+      {"h\n0 3.4028234e38\n0.5,,\n", {3.4028234e38f, 0.0f}, 0.5f},
   };
   for (const row& r : rows) {
     const wavetool::wave_result w = wavetool::parse_wave(r.text, "w.csv");
@@ -52,8 +59,21 @@ TEST(parse_wave, unreadable_waves_name_file_and_line) {
        "found 0"},
       {"time,acc\r\n0 1\r\n0.01\r\n",
        "wavetool: w.csv:3: expected a time and an acceleration, found \"0.01\""},
-      {"time,acc\r\n0 1\r\n0.01 1x\r\n",
-       "wavetool: w.csv:3: expected a time and an acceleration, found \"0.01 1x\""},
+      {"time,acc\r\n0 1\r\n0.01 x1\r\n",
+       "wavetool: w.csv:3: expected a time and an acceleration, found \"0.01 x1\""},
+      // Beyond single precision, whether the decimal fits a double or not.
+      {"time,acc\r\n0 1\r\n0.01 1e39\r\n0.02 1\r\n",
+       "wavetool: w.csv:3: expected a time and an acceleration within single precision, found "
+       "\"0.01 1e39\""},
+      {"time,acc\r\n0 1\r\n0.01 1\r\n1e999 1\r\n",
+       "wavetool: w.csv:4: expected a time and an acceleration within single precision, found "
+       "\"1e999 1\""},
+      {"time,acc\r\n0 -3.5e38\r\n",
+       "wavetool: w.csv:2: expected a time and an acceleration within single precision, found "
+       "\"0 -3.5e38\""},
+      // The step is read where the second sample is, blank lines counted.
+      {"time,acc\n\n0 1\n\n0 2\n",
+       "wavetool: w.csv:5: expected a time after the first, found a step of 0 s"},
       {"time,acc\r\n0 1\r\n0 2\r\n",
        "wavetool: w.csv:3: expected a time after the first, found a "
        "step of 0 s"},
