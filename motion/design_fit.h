@@ -17,10 +17,11 @@
 
 namespace motion {
 
-// Rounds exact[i] into written[i], each to one of the two four-digit values around it (read back
-// into single precision): the nearer one unless the other keeps the running sum of rounding
-// errors smaller. Nearest rounding alone leaves a random walk of about a centimetre at the end
-// of the displacement; this keeps the sum within one digit. Non-finite values pass unchanged.
+// Rounds exact[i] into written[i], each to one of the two values of written_digits (four, for
+// E12.4) significant digits around it (read back into single precision): the nearer one unless the
+// other keeps the running sum of rounding errors smaller. Nearest rounding alone leaves a random
+// walk of about a centimetre at the end of the displacement; this keeps the sum within one digit.
+// Non-finite values pass unchanged.
 void round_as_written(std::span<const double> exact, std::span<float> written);
 
 // Periods (s) between which the correction fades out: below the first it aims at the target,
