@@ -3,8 +3,10 @@
 #include "wavetool/wave_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <iterator>
 #include <vector>
 
 #include "run_program.h"
@@ -113,6 +115,76 @@ TEST(write_atomically, whole_file_or_nothing) {
   EXPECT_EQ(blocked->message, "cannot be written: Is a directory");
   EXPECT_TRUE(std::filesystem::is_directory(dir / "d"));
   EXPECT_EQ(names(), (std::vector<std::string>{"d", "w.csv"}));
+}
+
+// What an output is decides how it is written: a regular file (or a new name) through a temporary
+// beside the file a link points to, the link kept; a device in place; the permission bits of a
+// file kept, those of a new one 0666 & ~umask.
+TEST(write_atomically, links_devices_and_permission_bits) {
+  namespace fs = std::filesystem;
+  const scratch_dir dir;
+  const mode_t mask = ::umask(022);
+  const auto mode_of = [](const fs::path& p) {
+    struct stat st {};
+    ::stat(p.c_str(), &st);
+    return st.st_mode & 07777;
+  };
+  fs::create_directory(dir / "real");
+  write_file(dir / "real" / "kept.csv", "old\r\n");
+  ::chmod((dir / "real" / "kept.csv").c_str(), 0600);
+  fs::create_symlink("real/kept.csv", dir / "link.csv");
+  fs::create_symlink("real/new.csv", dir / "dangling.csv");
+  struct row {
+    const char* name;  // written
+    const char* file;  // what holds the text afterwards
+    unsigned mode;     // of that file
+  };
+  const row rows[] = {
+      {"link.csv", "real/kept.csv", 0600},
+      {"dangling.csv", "real/new.csv", 0644},
+      {"plain.csv", "plain.csv", 0644},
+      {"real/kept.csv", "real/kept.csv", 0600},
+  };
+  for (const row& r : rows) {
+    ASSERT_FALSE(wavetool::write_atomically(dir / r.name, r.name)) << r.name;
+    EXPECT_EQ(read_file(dir / r.file), r.name);
+    EXPECT_EQ(mode_of(dir / r.file), r.mode) << r.name;
+  }
+  EXPECT_TRUE(fs::is_symlink(dir / "link.csv"));
+  EXPECT_TRUE(fs::is_symlink(dir / "dangling.csv"));
+  // No temporary is left in either folder.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), fs::directory_iterator()), 2);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
+  // A device is written where it is and stays a device.
+  EXPECT_FALSE(wavetool::write_atomically("/dev/null", "x"));
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  ::umask(mask);
+}
+
+// Every output or none: the second output's folder is missing, so the first is never touched;
+// when both can be written, both are.
+TEST(output_files, all_or_none) {
+  const scratch_dir dir;
+  write_file(dir / "keep.csv", "kept\r\n");
+  {
+    wavetool::output_files out;
+    EXPECT_FALSE(out.add(dir / "keep.csv"));
+    const auto e = out.add(dir / "nodir" / "s.csv");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->message, "cannot be written: No such file or directory");
+    EXPECT_TRUE(out.add(dir / "keep.csv"));  // the same file twice
+  }
+  EXPECT_EQ(read_file(dir / "keep.csv"), "kept\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            1);
+  wavetool::output_files out;
+  ASSERT_FALSE(out.add(dir / "keep.csv"));
+  ASSERT_FALSE(out.add(dir / "s.csv"));
+  const std::string_view texts[] = {"one", "two"};
+  ASSERT_FALSE(out.commit(texts));
+  EXPECT_EQ(read_file(dir / "keep.csv"), "one");
+  EXPECT_EQ(read_file(dir / "s.csv"), "two");
 }
 
 // fitwave takes dt = time(2) - time(1) in float, each time read to double and then to float.
