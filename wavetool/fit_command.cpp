@@ -146,9 +146,6 @@ int run_fit(const fit_options& o) {
     return exit_bad_input;
   }
   const motion::corner_times corners{o.corners[0], o.corners[1], o.corners[2], o.corners[3]};
-  for (const std::string& note : envelope_notes(corners, in.w)) {
-    std::cerr << "wavetool: note: " << note << '\n';
-  }
   // Every output is checked before the iterations, and written with the others or not at all.
   output_files outputs;
   for (const std::string& name : {o.output, o.spectra}) {
@@ -157,6 +154,9 @@ int run_fit(const fit_options& o) {
       std::cerr << describe(*e) << '\n';
       return exit_bad_input;
     }
+  }
+  for (const std::string& note : envelope_notes(corners, in.w)) {
+    std::cerr << "wavetool: note: " << note << '\n';
   }
   std::ostream& console = outputs.to_standard_output() ? std::cerr : std::cout;
   motion::design_settings s;
