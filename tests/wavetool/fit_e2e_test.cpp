@@ -120,4 +120,25 @@ TEST(wavetool_fit, limit_bad_input_and_usage) {
   }
 }
 
+// A REGRESSION RECORD, not an independent expectation: seed 1 fitted for five iterations, its
+// console and both files as this version of the method wrote them (data/regression). It makes an
+// accidental change of the method visible (the 15-20 s fade with 1 - cos moves the fifth
+// iteration's PGD from 135.07 cm to 86.78 cm); a deliberate change updates the record in the
+// same commit.
+TEST(wavetool_fit, regression_record_of_seed1_at_five_iterations) {
+  const std::string record = GM_WAVETOOL_DATA "/regression/seed1-fit5";
+  scratch_dir dir;
+  std::filesystem::copy_file(GM_GOLDEN_DIR "/seed1.csv", dir / "seed1.csv");
+  const testsupport::run_result r =
+      wavetool(dir, "fit seed1.csv -o fitted.csv --spectra spectra.csv --max-iterations 5");
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, read_file(record + ".console"));
+  const std::string fitted = read_file(record + "-fitted.csv");
+  ASSERT_GT(fitted.size(), 400000u);
+  EXPECT_TRUE(read_file(dir / "fitted.csv") == fitted) << "fitted wave differs from the record";
+  EXPECT_TRUE(read_file(dir / "spectra.csv") == read_file(record + "-spectra.csv"))
+      << "spectra table differs from the record";
+}
+
 }  // namespace
