@@ -49,9 +49,9 @@ std::string limit_text(const motion::criterion_rule& rule) {
 
 std::string criteria_help() {
   std::string s =
-      "Waves are accelerations in gal (cm/s2) at the step of their time column (s). The target "
-      "is the 5 %-damped design spectrum of the engineering bedrock (Notification No. 1461), "
-      "judged at the grid periods of the wave's transform:\n";
+      "Waves are accelerations in gal (cm/s2) at the step of their time column (s).\n"
+      "The target is the 5 %-damped design spectrum of the engineering bedrock\n"
+      "(Notification No. 1461), judged at the grid periods of the wave's transform:\n";
   for (std::size_t k = 0; k < motion::criteria_count; ++k) {
     const motion::criterion_rule& rule = motion::criteria_rules[k];
     char line[160];

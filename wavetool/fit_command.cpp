@@ -195,11 +195,11 @@ void add_fit_command(CLI::App& app, int& status) {
       ->check(CLI::Range(1, 1000));
   sub->add_flag("--no-rest", o->no_rest, "keep the drift: do not bring the wave to rest");
   sub->footer(criteria_help() +
-              "A wave with a criterion that cannot be judged (no grid period in its window) is "
-              "refused.\nWAVE - reads standard input; -o - writes the fitted wave to standard "
-              "output (the progress then goes to standard error). Every output is written, or "
-              "none.\nExit status: 0 passed, 1 bad input, 2 usage, 3 not passed within "
-              "--max-iterations (the files are written).");
+              "A wave with a criterion that cannot be judged (no grid period in its window) is\n"
+              "refused. WAVE - reads standard input; -o - writes the fitted wave to standard\n"
+              "output, the progress then to standard error. Every output is written, or none.\n"
+              "Exit status: 0 passed, 1 bad input, 2 usage, 3 not passed within\n"
+              "--max-iterations (the files are written all the same).");
   sub->callback([o, &status] {
     const std::vector<float>& c = o->corners;
     const bool finite = std::isfinite(c[0]) && std::isfinite(c[3]);
