@@ -68,7 +68,7 @@ std::optional<std::string> read_text(const std::filesystem::path& path, file_err
   }
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) {
-    error = file_error{path.string(), 0, "is a directory"};
+    error = file_error{path.string(), 0, std::string("cannot be read: ") + std::strerror(EISDIR)};
     return std::nullopt;
   }
   std::ifstream in(path, std::ios::binary);

@@ -20,8 +20,8 @@ inline constexpr std::string_view standard_stream = "-";
 // How standard input is named in messages.
 inline constexpr std::string_view standard_input_name = "standard input";
 
-// The whole file as text ("-": standard input), or an error naming it: a folder "is a
-// directory".
+// The whole file as text ("-": standard input), or an error naming it (a folder: "cannot be
+// read: Is a directory").
 std::optional<std::string> read_text(const std::filesystem::path& path, file_error& error);
 
 // The outputs of one command. Each is checked as it is added, before any computation: a regular

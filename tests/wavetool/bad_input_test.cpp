@@ -254,7 +254,7 @@ TEST(wavetool_bad_input, check_and_fit_refuse_say_and_write_all_or_nothing) {
        "",
        "criterion 3  rms deviation of the ratio from 1    <= 0.05 over 0.02..10 s\n",
        {}},
-      {"a directory as input", {}, "check .", "", 1, "wavetool: .: is a directory", "", {}},
+      {"a directory as input", {}, "check .", "", 1, "wavetool: .: cannot be read: Is a directory", "", {}},
       {"a byte-order mark before the header",
        {{"bom.csv", "\xEF\xBB\xBF" + two_samples}},
        "check bom.csv --json",
