@@ -135,9 +135,14 @@ std::optional<file_error> output_files::add(const std::filesystem::path& path) {
   }
   o.mode = exists ? static_cast<unsigned>(st.st_mode & 07777) : new_file_mode();
   const std::filesystem::path folder = p.has_parent_path() ? p.parent_path() : ".";
-  o.temporary = (folder / ("." + p.filename().string() + ".XXXXXX")).string();
-  o.fd = ::mkstemp(o.temporary.data());
-  if (o.fd < 0) return cannot_write(o.name, errno);
+  o.pattern = (folder / ("." + p.filename().string() + ".XXXXXX")).string();
+  // The proof that the temporary can be made; it is made again at the commit, so that an
+  // interrupted computation leaves nothing behind.
+  std::string probe = o.pattern;
+  const int fd = ::mkstemp(probe.data());
+  if (fd < 0) return cannot_write(o.name, errno);
+  ::close(fd);
+  std::remove(probe.c_str());
   outputs_.push_back(std::move(o));
   return std::nullopt;
 }
@@ -150,6 +155,12 @@ std::optional<file_error> output_files::commit(std::span<const std::string_view>
   for (std::size_t k = 0; k < outputs_.size(); ++k) {
     output& o = outputs_[k];
     if (o.how != kind::replaced) continue;
+    o.temporary = o.pattern;
+    o.fd = ::mkstemp(o.temporary.data());
+    if (o.fd < 0) {
+      o.temporary.clear();
+      return fail(o.name, errno);
+    }
     const bool written = write_all(o.fd, texts[k]);
     const int saved = errno;
     if (!written) return fail(o.name, saved);

@@ -24,12 +24,13 @@ inline constexpr std::string_view standard_input_name = "standard input";
 // read: Is a directory").
 std::optional<std::string> read_text(const std::filesystem::path& path, file_error& error);
 
-// The outputs of one command. Each is checked as it is added, before any computation: a regular
-// file, or a name not yet taken, gets a temporary file beside it (beside a symbolic link's
-// target, so the link stays); a device, FIFO or other special file is written in place; "-" is
-// standard output. commit writes them all or none: every temporary first, then the outputs
-// written in place, then every rename. A replaced file keeps its permission bits; a new one gets
-// 0666 & ~umask. Temporaries not committed are removed with the object.
+// The outputs of one command. Each is checked as it is added, before any computation: for a
+// regular file, or a name not yet taken, a temporary file is made and removed beside it (beside
+// a symbolic link's target, so the link stays), and made again by commit; a device, FIFO or
+// other special file is written in place; "-" is standard output. commit writes them all or
+// none: every temporary first, then the outputs written in place, then every rename. A replaced
+// file keeps its permission bits; a new one gets 0666 & ~umask. Nothing is left behind by an output
+// that is never committed.
 class output_files {
  public:
   output_files() = default;
@@ -48,7 +49,8 @@ class output_files {
   struct output {
     std::string name;       // as given, for messages
     std::string target;     // the file written, links followed
-    std::string temporary;  // replaced only
+    std::string pattern;    // of the temporary's name (replaced only)
+    std::string temporary;  // made at the commit
     int fd = -1;            // of the temporary
     unsigned mode = 0;      // permission bits the file ends with
     kind how = kind::replaced;

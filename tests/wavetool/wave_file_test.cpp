@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <iterator>
+#include <thread>
 #include <vector>
 
 #include "run_program.h"
@@ -158,6 +159,14 @@ TEST(write_atomically, links_devices_and_permission_bits) {
   // A device is written where it is and stays a device.
   EXPECT_FALSE(wavetool::write_atomically("/dev/null", "x"));
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  // A FIFO too: its reader gets the text, and it stays a FIFO.
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
+  std::string got;
+  std::thread reader([&] { got = read_file(dir / "pipe"); });
+  EXPECT_FALSE(wavetool::write_atomically(dir / "pipe", "through the pipe"));
+  reader.join();
+  EXPECT_EQ(got, "through the pipe");
+  EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
   ::umask(mask);
 }
 
