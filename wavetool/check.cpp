@@ -14,13 +14,6 @@ namespace wavetool {
 using waveio::float_text;
 namespace {
 
-// A float as its shortest decimal that reads back as it, so that 0.01 is shown as 0.01 and not
-// as the float's binary expansion.
-std::string shortest_text(float x) {
-  char buffer[32];
-  const auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
-  return {buffer, r.ptr};
-}
 double json_float(float x) {
   return textio::scan_real(shortest_text(x)).value;
 }
@@ -40,6 +33,12 @@ std::string measure_text(double x) {
 }
 
 }  // namespace
+
+std::string shortest_text(float x) {
+  char buffer[32];
+  const auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
+  return {buffer, r.ptr};
+}
 
 std::string limit_text(const motion::criterion_rule& rule) {
   std::string limit = shortest_text(rule.limit);

@@ -29,6 +29,9 @@ std::optional<motion::criteria> fitwave_criteria(std::span<const float> acc, flo
 // For --help: the unit, the target and the criteria with their limits and windows.
 std::string criteria_help();
 
+// A float as its shortest decimal that reads back as it: 0.01, not 0.00999999978.
+std::string shortest_text(float x);
+
 // The limit of a rule as shown: ">= 0.85", ">= 1.0".
 std::string limit_text(const motion::criterion_rule& rule);
 

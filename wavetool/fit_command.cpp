@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -20,13 +19,6 @@
 namespace wavetool {
 namespace {
 
-// A float as its shortest decimal that reads back as it (0.01, not 0.00999999978).
-std::string shown(float x) {
-  char buffer[32];
-  const auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
-  return {buffer, r.ptr};
-}
-
 // The iteration limit came first: the files are written all the same.
 constexpr int exit_limit_reached = 3;
 
@@ -36,7 +28,8 @@ std::vector<float> corners_of(const motion::corner_times& c) {
 
 std::string corners_text() {
   std::string s;
-  for (const float c : corners_of(motion::corner_times{})) s += (s.empty() ? "" : ",") + shown(c);
+  for (const float c : corners_of(motion::corner_times{}))
+    s += (s.empty() ? "" : ",") + shortest_text(c);
   return s;
 }
 
@@ -104,9 +97,9 @@ std::optional<file_error> refusal_of(const wave& w, const std::string& file) {
       const motion::period_window& p = motion::criteria_rules[k].window;
       return file_error{file, 0,
                         "criterion " + std::to_string(k + 1) + " cannot be judged: no period of " +
-                            std::to_string(nt) + " samples at " + shown(w.dt) +
-                            " s lies in its window " + shown(p.shortest) + ".." + shown(p.longest) +
-                            " s"};
+                            std::to_string(nt) + " samples at " + shortest_text(w.dt) +
+                            " s lies in its window " + shortest_text(p.shortest) + ".." +
+                            shortest_text(p.longest) + " s"};
     }
     default:  // the reader has refused a wave of fewer than 2 samples or a bad step
       return std::nullopt;
@@ -125,12 +118,13 @@ std::vector<std::string> envelope_notes(const motion::corner_times& c, const wav
   const float last = static_cast<float>(w.acc.size() - 1) * w.dt;
   if (last < c.td) {
     notes.push_back("--corners end after the wave: the envelope is " +
-                    shown(numeric::envamp(last, c.tb, c.tc, c.td, c.te)) + " at its last sample (" +
-                    shown(last) + " s), before its decay, so the fitted wave does not end at zero");
+                    shortest_text(numeric::envamp(last, c.tb, c.tc, c.td, c.te)) +
+                    " at its last sample (" + shortest_text(last) +
+                    " s), before its decay, so the fitted wave does not end at zero");
   }
   if (c.te < 2.0f * w.dt) {
     notes.push_back("--corners end within the first two samples: the envelope is zero after " +
-                    shown(c.te) + " s, and so is the fitted wave");
+                    shortest_text(c.te) + " s, and so is the fitted wave");
   }
   return notes;
 }
