@@ -135,7 +135,9 @@ int run_fit(const fit_options& o) {
     std::cerr << describe(*in.error) << '\n';
     return exit_bad_input;
   }
-  if (const auto refusal = refusal_of(in.w, o.wave)) {
+  const std::string shown_name =
+      o.wave == standard_stream ? std::string(standard_input_name) : o.wave;
+  if (const auto refusal = refusal_of(in.w, shown_name)) {
     std::cerr << describe(*refusal) << '\n';
     return exit_bad_input;
   }
