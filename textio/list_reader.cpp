@@ -21,8 +21,9 @@ list_status list_reader::read(std::span<const target> targets) {
     case none:
       return list_status::values;
     case end_of_file:
-    case late_end_of_file:
       return list_status::end;
+    case late_end_of_file:
+      return list_status::cut;
     case invalid_number:
       return list_status::invalid_number;
     case exponent_field:

@@ -118,7 +118,9 @@ scanned_number scan_real(std::string_view text);
 // rest of the record. Nothing is reported: the status says what the read met.
 enum class list_status {
   values,  // every target has had its value (or its null)
-  end,     // the text ended first; read_free_record would return false here
+  end,     // the text ended before a value; read_free_record would return false here
+  cut,     // the text ended after the values, inside the rest of the record (or inside quoted
+           // text): read_free_record would return false here too
   invalid_number,
   exponent_field,
   bad_repetition_count,

@@ -66,6 +66,16 @@ wave_read read_wave_text(std::string_view text, const std::string& file) {
     float t = 0.0f, a = 0.0f;
     const std::array<textio::target, 2> targets{&t, &a};
     const textio::list_status status = reader.read(targets);
+    if (status == textio::list_status::cut) {
+      // fitwave drops a last pair whose line is cut after extra text; a reader of the user's file
+      // asks for the line end instead.
+      const int line = line_at(text, text.size());
+      r.error = file_error{file, line,
+                           "expected a line end after the last time and acceleration (fitwave "
+                           "drops them without it), found " +
+                               quoted(trim(line_text(text, line)))};
+      return r;
+    }
     if (status == textio::list_status::end) {
       // fitwave drops a time whose acceleration never comes; a reader of the user's file says so.
       const std::size_t rest = first_value(text, from);

@@ -29,7 +29,8 @@ struct wave_read {
 // (whatever it holds, a byte-order mark included), then one read of a time and an acceleration
 // after another until the end of the text; each value is rounded to double and then to float.
 // Refuses, naming the line: a number that cannot be read, a value not finite in single
-// precision, a time left without its acceleration at the end; then fewer than two samples and
+// precision, a time left without its acceleration at the end, a last line cut without its line
+// end after extra text (fitwave drops that pair); then fewer than two samples and
 // a first step that is not a positive finite number.
 wave_read read_wave_text(std::string_view text, const std::string& file);
 

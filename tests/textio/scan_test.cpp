@@ -301,7 +301,7 @@ TEST(scan_end_of_file, list_reader_ends_as_a_unit_read_with_end_handling) {
        {{list_status::values, 1, 2, 6},
         {list_status::values, 3, 4, 12},
         {list_status::end, -1, -1, 12}}},
-      {"h\n1,2,", {{list_status::end, 1, 2, 6}, {list_status::end, -1, -1, 6}}},
+      {"h\n1,2,", {{list_status::cut, 1, 2, 6}, {list_status::end, -1, -1, 6}}},
       {"h\n1 2", {{list_status::values, 1, 2, 5}, {list_status::end, -1, -1, 5}}},
       {"h\r\n1 x\r\n", {{list_status::invalid_number, 1, -1, 5}}},
       {"h\n/\n", {{list_status::values, -1, -1, 4}}},

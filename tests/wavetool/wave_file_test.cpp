@@ -74,6 +74,10 @@ TEST(parse_wave, unreadable_waves_name_file_and_line) {
       {"time,acc\r\n0 -3.5e38\r\n",
        "wavetool: w.csv:2: expected a time and an acceleration within single precision, found "
        "\"0 -3.5e38\""},
+      // fitwave would drop this last pair silently: it has no line end after extra text.
+      {"time,acc\r\n0 1\r\n0.01 2\r\n0.02 3 junk",
+       "wavetool: w.csv:4: expected a line end after the last time and acceleration (fitwave "
+       "drops them without it), found \"0.02 3 junk\""},
       // The step is read where the second sample is, blank lines counted.
       {"time,acc\n\n0 1\n\n0 2\n",
        "wavetool: w.csv:5: expected a time after the first, found a step of 0 s"},
