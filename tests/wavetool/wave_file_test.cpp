@@ -2,8 +2,10 @@
 // file.
 #include "wavetool/wave_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <iterator>
@@ -165,10 +167,24 @@ TEST(write_atomically, links_devices_and_permission_bits) {
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
   // A FIFO too: its reader gets the text, and it stays a FIFO.
   ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
+  // The read end is open before the write, and a write end of the test's own keeps the reader
+  // from blocking for ever if the FIFO were replaced: closing it ends the reader's file.
+  const int rd = ::open((dir / "pipe").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(rd, 0);
+  ::fcntl(rd, F_SETFL, 0);
+  const int keep = ::open((dir / "pipe").c_str(), O_WRONLY);
+  ASSERT_GE(keep, 0);
   std::string got;
-  std::thread reader([&] { got = read_file(dir / "pipe"); });
+  std::thread reader([&] {
+    char buffer[256];
+    for (ssize_t n; (n = ::read(rd, buffer, sizeof buffer)) > 0;) {
+      got.append(buffer, static_cast<std::size_t>(n));
+    }
+  });
   EXPECT_FALSE(wavetool::write_atomically(dir / "pipe", "through the pipe"));
+  ::close(keep);
   reader.join();
+  ::close(rd);
   EXPECT_EQ(got, "through the pipe");
   EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
   ::umask(mask);
