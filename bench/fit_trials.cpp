@@ -26,8 +26,10 @@ int main(int argc, char** argv) {
     return argc > k ? static_cast<float>(std::atof(argv[k])) : fallback;
   };
   motion::design_settings s;
-  s.corners = {arg(2, 4.0f), arg(3, 35.0f), arg(4, 60.0f), arg(5, 80.0f)};
-  s.taper = {arg(6, 15.0f), arg(7, 20.0f)};
+  const motion::corner_times d;
+  s.corners = {arg(2, d.tb), arg(3, d.tc), arg(4, d.td), arg(5, d.te)};
+  const motion::long_period_taper taper;
+  s.taper = {arg(6, taper.full), arg(7, taper.none)};
   s.ampfac = arg(8, 1.0f);
   s.rest = arg(9, 1.0f) != 0.0f;
   s.max_iterations = static_cast<int>(arg(10, 30.0f));

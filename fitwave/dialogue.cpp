@@ -30,7 +30,7 @@ settings ask_settings() {
     textio::read_free_record(console_in, {&s.nit});
   } while (s.nit > motion::max_table_iterations);
 
-  dialogue::ask_corner_times(s.tb, s.tc, s.td, s.te);
+  dialogue::ask_corner_times(s.corners.tb, s.corners.tc, s.corners.td, s.corners.te);
 
   s.ampfac = default_ampfac(s.nit);
   write_free_record(console_out, {"Amplitue Factor for the Head and Tail of Waveform:"});

@@ -7,6 +7,7 @@
 
 #include "fitwave/wave_file.h"
 #include "motion/criteria.h"
+#include "motion/fit.h"
 #include "motion/grid.h"
 
 namespace fitwave {
@@ -15,13 +16,10 @@ namespace fitwave {
 using file_name = std::array<char, 20>;
 
 struct settings {
-  file_name infile{};    // input file name
-  std::int32_t nit = 0;  // iterations, at most 10 (0 and negative are taken)
-  float tb = 4.0f;       // envelope corner times (s): end of the rise,
-  float tc = 35.0f;      // end of the constant part,
-  float td = 60.0f;      // end of the exponential decay,
-  float te = 80.0f;      // end of the wave
-  float ampfac = 0.0f;   // exponent of the envelope
+  file_name infile{};            // input file name
+  std::int32_t nit = 0;          // iterations, at most 10 (0 and negative are taken)
+  motion::corner_times corners;  // envelope corner times (s)
+  float ampfac = 0.0f;           // exponent of the envelope
 };
 
 // Asks every question on the console and returns the answers. A null answer (a lone comma or

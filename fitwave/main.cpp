@@ -7,6 +7,7 @@
 #include "fitwave/units.h"
 #include "fitwave/wave_file.h"
 #include "motion/fit.h"
+#include "motion/prepared_fit.h"
 #include "motion/spectra_table.h"
 #include "textio/textio.h"
 
@@ -26,23 +27,20 @@ int main() {
   report_wave(w);
   const motion::transform_size size = motion::transform_length(w.nt);
   report_transform_length(size);
-  const motion::grid g = motion::make_grid(w.nt, w.dt, size.nf);
-
-  motion::forward_coefficients(g, ddy, fds);
+  // The input's spectrum goes into the first iteration's column, which that iteration then
+  // overwrites; a run of no iterations never writes that column.
+  const motion::grid g = motion::prepare_fit(
+      w.nt, w.dt, s.corners, {ddy, fds, resa.column(0), eamp, resa.column(1)}, spectrum);
   report_grid(g);
   const std::span<const float> target = resa.column(0);
-  motion::target_spectrum(g, resa.column(0));
-  motion::envelope(g, {s.tb, s.tc, s.td, s.te}, eamp);
 
-  // The spectrum of the current wave is the previous iteration's, equal value for value; the
-  // first iteration computes the input's into its own column before overwriting it.
+  // The spectrum of the current wave is the previous iteration's, equal value for value.
   report_fit_start();
   const motion::fit_state state{fds, fds1, ddy};
   for (std::int32_t iit = 1; iit <= s.nit; ++iit) {
     report_iteration(iit);
     const auto k = static_cast<std::size_t>(iit);
     const std::span<float> sa = resa.column(k);
-    if (iit == 1) spectrum.compute(ddy, g.nt, g.dt, g.dom, g.nom, sa);
     const std::span<const float> current = iit == 1 ? sa : resa.column(k - 1);
     report_criteria(motion::fit_iteration(g, s.ampfac, eamp, target, current, state, sa, spectrum));
   }

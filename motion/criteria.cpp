@@ -6,12 +6,34 @@
 
 namespace motion {
 
+float measure(const criteria& c, std::size_t k) {
+  const std::array<float, criteria_count> m{c.cr1, c.cr2, c.cr3, c.cr4};
+  return m[k];
+}
+
+bool meets(const criterion_rule& rule, float value) {
+  return rule.compare == comparison::at_least ? value >= rule.limit : value <= rule.limit;
+}
+
 criteria_verdict judge(const criteria& c) {
-  return {c.cr1 >= cr1_limit, c.cr2 >= cr2_limit, c.cr3 <= cr3_limit, c.cr4 >= cr4_limit};
+  std::array<bool, criteria_count> met{};
+  for (std::size_t k = 0; k < criteria_count; ++k) met[k] = meets(criteria_rules[k], measure(c, k));
+  return {met[0], met[1], met[2], met[3]};
+}
+
+std::array<bool, criteria_count> computable(const grid& g) {
+  std::array<bool, criteria_count> held{};
+  for (std::int32_t j = 2; j <= g.nom; ++j) {
+    const float period = period_of(omega_at(j, g.dom));
+    for (std::size_t k = 0; k < criteria_count; ++k) {
+      held[k] = held[k] || criteria_rules[k].window.holds(period);
+    }
+  }
+  return held;
 }
 
 void criteria_sums::add(float period, float sa, float target) {
-  if (period >= 0.02f && period <= 10.0f) {
+  if (judged_window.holds(period)) {
     ++ncr_;
     const float eps = sa / target;
     if (eps < cr1_) cr1_ = eps;
@@ -19,7 +41,7 @@ void criteria_sums::add(float period, float sa, float target) {
     cr3_ = cr3_ + d * d;
     cr4_ = cr4_ + eps;
   }
-  if (period >= 1.0f && period <= 5.0f) {
+  if (sum_window.holds(period)) {
     cr2a_ = cr2a_ + sa;
     cr2b_ = cr2b_ + target;
   }

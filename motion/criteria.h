@@ -2,8 +2,11 @@
 // windows 0.02..10 s (measures 1, 3, 4) and 1..5 s (measure 2), window ends included.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "motion/grid.h"
 
@@ -16,11 +19,47 @@ struct criteria {
   float cr4;  // mean ratio over 0.02..10 s
 };
 
-// The limits a design wave must meet: cr1 >= 0.85, cr2 >= 1.0, cr3 <= 0.05, cr4 >= 0.95.
-inline constexpr float cr1_limit = 0.85f;
-inline constexpr float cr2_limit = 1.0f;
-inline constexpr float cr3_limit = 0.05f;
-inline constexpr float cr4_limit = 0.95f;
+// A period window (s), both ends included.
+struct period_window {
+  float shortest;
+  float longest;
+  bool holds(float period) const { return period >= shortest && period <= longest; }
+};
+
+// How a measure is held to its limit.
+enum class comparison { at_least, at_most };
+
+// One acceptance criterion: its name, the periods it is taken over, and the limit it must meet.
+struct criterion_rule {
+  std::string_view name;
+  period_window window;
+  comparison compare;
+  float limit;
+  std::string_view what;  // the measure, in words
+};
+
+// The window of measures 1, 3 and 4, and of measure 2. A later choice of window replaces them.
+inline constexpr period_window judged_window{0.02f, 10.0f};
+inline constexpr period_window sum_window{1.0f, 5.0f};
+
+// The criteria a design wave must meet, in the order of the measures: judging, every report
+// and the verdict iterate over this table.
+inline constexpr std::size_t criteria_count = 4;
+inline constexpr std::array<criterion_rule, criteria_count> criteria_rules{{
+    {"cr1", judged_window, comparison::at_least, 0.85f, "smallest ratio of computed to target"},
+    {"cr2", sum_window, comparison::at_least, 1.0f, "sum of computed over sum of target"},
+    {"cr3", judged_window, comparison::at_most, 0.05f, "rms deviation of the ratio from 1"},
+    {"cr4", judged_window, comparison::at_least, 0.95f, "mean ratio of computed to target"},
+}};
+inline constexpr float cr1_limit = criteria_rules[0].limit;
+inline constexpr float cr2_limit = criteria_rules[1].limit;
+inline constexpr float cr3_limit = criteria_rules[2].limit;
+inline constexpr float cr4_limit = criteria_rules[3].limit;
+
+// Measure k (0..3) of c, in the table's order.
+float measure(const criteria& c, std::size_t k);
+// Whether value meets the rule (a NaN meets none).
+bool meets(const criterion_rule& rule, float value);
 
 // Which measures meet their limit (a NaN meets none).
 struct criteria_verdict {
@@ -28,6 +67,10 @@ struct criteria_verdict {
   bool all() const { return cr1 && cr2 && cr3 && cr4; }
 };
 criteria_verdict judge(const criteria& c);
+
+// Whether the window of each criterion holds a grid period (j = 2..nom): a measure over an empty
+// window is no measure (9999 or NaN), and nothing can be judged by it.
+std::array<bool, criteria_count> computable(const grid& g);
 
 // Sums of the measures, fed one grid point at a time in increasing j, in float.
 class criteria_sums {

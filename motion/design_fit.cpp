@@ -7,7 +7,9 @@
 #include <numbers>
 #include <utility>
 
+#include "motion/prepared_fit.h"
 #include "motion/response_spectrum.h"
+#include "motion/spectra_table.h"
 
 namespace motion {
 namespace {
@@ -21,8 +23,17 @@ double target_weight(float t, const long_period_taper& taper) {
   return 0.5 * (1.0 + std::cos(std::numbers::pi * x));
 }
 
-// A value of four significant digits: mantissa (999..10000 in magnitude) times 10^exponent.
-struct four_digits {
+// A value of the written digits (four for E12.4): mantissa (10^(d-1) <= |m| < 10^d) times
+// 10^exponent.
+constexpr std::int32_t digits = written_digits;
+constexpr double mantissa_end = [] {
+  double p = 1.0;
+  for (int k = 0; k < digits; ++k) p *= 10.0;
+  return p;
+}();  // 10^d: 10000 for four digits
+constexpr double mantissa_start = mantissa_end / 10.0;
+
+struct written_value {
   double mantissa = 0.0;
   std::int32_t exponent = 0;
 };
@@ -38,7 +49,7 @@ bool exact_power(std::int32_t k) {
 
 // m*10^k correctly rounded to double (m and 10^|k| exact, one rounding), as a reader's strtod
 // gives it, then rounded to single precision as the reader stores it.
-float value_of(const four_digits& v) {
+float value_of(const written_value& v) {
   const std::int32_t k = v.exponent;
   if (exact_power(k)) {
     const double p = tens[static_cast<std::size_t>(k < 0 ? -k : k)];
@@ -54,9 +65,9 @@ float value_of(const four_digits& v) {
   return numeric::to_single(back);
 }
 
-// The four-digit value nearest to x, or next to it (the choice between the two is made on the
+// The written value nearest to x, or next to it (the choice between the two is made on the
 // exact errors, so the scaling here may be off in the last bit).
-four_digits near_four_digits(double x) {
+written_value near_written(double x) {
   auto e = static_cast<std::int32_t>(std::floor(std::log10(std::abs(x))));
   const auto scaled = [x](std::int32_t q) {
     if (exact_power(q)) {
@@ -65,9 +76,9 @@ four_digits near_four_digits(double x) {
     }
     return x * std::pow(10.0, static_cast<double>(q));
   };
-  double m = std::nearbyint(scaled(3 - e));
-  if (std::abs(m) >= 10000.0) m = std::nearbyint(scaled(3 - ++e));
-  return {m, e - 3};
+  double m = std::nearbyint(scaled(digits - 1 - e));
+  if (std::abs(m) >= mantissa_end) m = std::nearbyint(scaled(digits - 1 - ++e));
+  return {m, e - (digits - 1)};
 }
 
 }  // namespace
@@ -80,12 +91,13 @@ void round_as_written(std::span<const double> exact, std::span<float> written) {
       written[i] = numeric::to_single(x);
       continue;
     }
-    four_digits d = near_four_digits(x);
+    written_value d = near_written(x);
     float r = value_of(d);
     const double e0 = static_cast<double>(r) - x;
     const double toward = e0 < 0.0 ? 1.0 : -1.0;
-    if (d.mantissa == -1000.0 * toward) {
-      d = {9999.0 * -toward, d.exponent - 1};  // the value below 1.000E+k is 9.999E+(k-1)
+    if (d.mantissa == -mantissa_start * toward) {
+      // the value below 1.000E+k is 9.999E+(k-1)
+      d = {(mantissa_end - 1.0) * -toward, d.exponent - 1};
     } else {
       d.mantissa += toward;
     }
@@ -123,29 +135,24 @@ void correction_aim(const grid& g, const long_period_taper& taper, std::span<con
 design_result design_fit(std::span<const float> wave, float dt, const design_settings& settings,
                          const std::function<void(const iteration_report&)>& on_iteration) {
   const auto nt = wave.size();
-  const transform_size size = transform_length(static_cast<std::int32_t>(nt));
   design_result r;
-  // Outside the waves fitwave fits there is nothing to iterate on.
-  if (size.nf == 0 || nt < 2 || !(dt > 0.0f)) return r;
-  const grid g = make_grid(static_cast<std::int32_t>(nt), dt, size.nf);
+  prepared_fit p = prepare_fit(wave, dt, settings.corners);
+  r.reason = p.reason;
+  // Outside the waves that can be fitted there is nothing to iterate on.
+  if (p.reason != unfit_reason::none) return r;
+  const grid g = p.g;
   const auto nf = static_cast<std::size_t>(g.nf);
   const auto nom = static_cast<std::size_t>(g.nom);
 
   r.g = g;
   r.ampfac = settings.ampfac;
-  std::vector<float> ddy(nf, 0.0f), shape(nf), sa(nom), aim(nom);
-  std::vector<cplx> fds(nf), fds1(nf);
-  std::copy(wave.begin(), wave.end(), ddy.begin());
-  forward_coefficients(g, ddy, fds);
-  r.target.assign(nom, 0.0f);
-  target_spectrum(g, r.target);
-  r.eamp.assign(nf, 0.0f);
-  envelope(g, settings.corners, r.eamp);
+  std::vector<float> ddy = std::move(p.ddy), shape(nf), sa(nom), aim(nom);
+  std::vector<cplx> fds = std::move(p.fds), fds1(nf);
+  r.target = std::move(p.target);
+  r.eamp = std::move(p.eamp);
   for (std::size_t i = 0; i < nf; ++i) shape[i] = shaping(r.eamp[i], settings.ampfac);
-
+  r.input_sa = std::move(p.input_sa);
   response_spectrum spectrum(nf, settings.threads);
-  r.input_sa.assign(nom, 0.0f);
-  spectrum.compute(ddy, g.nt, g.dt, g.dom, g.nom, r.input_sa);
   std::vector<float> current = r.input_sa;
 
   std::vector<double> acc(nt);

@@ -12,14 +12,16 @@
 #include "motion/criteria.h"
 #include "motion/fit.h"
 #include "motion/grid.h"
+#include "motion/prepared_fit.h"
 #include "motion/rest.h"
 
 namespace motion {
 
-// Rounds exact[i] into written[i], each to one of the two four-digit values around it (read back
-// into single precision): the nearer one unless the other keeps the running sum of rounding
-// errors smaller. Nearest rounding alone leaves a random walk of about a centimetre at the end
-// of the displacement; this keeps the sum within one digit. Non-finite values pass unchanged.
+// Rounds exact[i] into written[i], each to one of the two values of written_digits (four, for
+// E12.4) significant digits around it (read back into single precision): the nearer one unless the
+// other keeps the running sum of rounding errors smaller. Nearest rounding alone leaves a random
+// walk of about a centimetre at the end of the displacement; this keeps the sum within one digit.
+// Non-finite values pass unchanged.
 void round_as_written(std::span<const double> exact, std::span<float> written);
 
 // Periods (s) between which the correction fades out: below the first it aims at the target,
@@ -39,7 +41,7 @@ void correction_aim(const grid& g, const long_period_taper& taper, std::span<con
                     std::span<float> aim);
 
 struct design_settings {
-  corner_times corners{4.0f, 35.0f, 60.0f, 80.0f};
+  corner_times corners;
   std::int32_t max_iterations = 30;
   bool rest = true;     // remove the drift after every rebuild
   float ampfac = 1.0f;  // exponent of the envelope applied at every rebuild
@@ -68,10 +70,11 @@ struct design_result {
   std::vector<float> final_sa;  // of the wave returned
   iteration_report last;
   bool passed = false;  // all four measures met and, unless rest is off, at rest
+  unfit_reason reason = unfit_reason::none;  // why nothing was fitted
 };
 
-// Fits wave (2..32768 samples at step dt > 0, gal), calling on_iteration after every iteration.
-// Any other wave gives an empty result that has not passed.
+// Fits wave (gal, at step dt), calling on_iteration after every iteration. A wave that
+// fit_refusal refuses gives an empty result that has not passed, with the reason.
 design_result design_fit(std::span<const float> wave, float dt, const design_settings& settings,
                          const std::function<void(const iteration_report&)>& on_iteration);
 

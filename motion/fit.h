@@ -14,10 +14,13 @@
 namespace motion {
 
 // Envelope corner times (s): end of the rise, of the constant part, of the exponential decay,
-// and of the wave.
-struct corner_times {
-  float tb, tc, td, te;
+// and of the wave; the defaults are those of the design wave. Real is float where the envelope
+// is evaluated in single precision, double where a program shapes in double.
+template <class Real>
+struct basic_corner_times {
+  Real tb = 4, tc = 35, td = 60, te = 80;
 };
+using corner_times = basic_corner_times<float>;
 
 // Coefficient c times the complex number (dt, 0), formed as a full complex product.
 cplx scale_by_dt(cplx c, float dt);

@@ -38,6 +38,17 @@ inline constexpr std::string_view table_header_pattern =
     "('period(sec),kokuji1461',20(',Iteration No.',I3))";
 inline constexpr std::string_view table_row_pattern = "(F8.4,20(',',E12.4))";
 
+// Significant digits of the values a row holds after the first: the digits after the point of
+// the pattern's last descriptor (E12.4). What a fitted wave holds, and so what a fit rounds to.
+inline constexpr int written_digits = [] {
+  const std::string_view p = table_row_pattern;
+  int digits = 0;
+  for (std::size_t k = p.rfind('.') + 1; k < p.size() && p[k] >= '0' && p[k] <= '9'; ++k) {
+    digits = digits * 10 + (p[k] - '0');
+  }
+  return digits;
+}();
+
 // Thins the rows, fed in increasing period: a row is kept unless its period lies less than
 // 0.01 s from the period of the last row kept.
 class row_thinning {

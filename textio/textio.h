@@ -112,6 +112,34 @@ struct scanned_number {
 };
 scanned_number scan_real(std::string_view text);
 
+// Free-form reads from text held in memory, by the rules and the scanner of read_free_record
+// with end handling: each read takes one value per target from the next record on (values may
+// run on over records; a slash ends the read, targets left keep their values) and discards the
+// rest of the record. Nothing is reported: the status says what the read met.
+enum class list_status {
+  values,  // every target has had its value (or its null)
+  end,     // the text ended before a value; read_free_record would return false here
+  cut,     // the text ended after the values, inside the rest of the record (or inside quoted
+           // text): read_free_record would return false here too
+  invalid_number,
+  exponent_field,
+  bad_repetition_count,
+  invalid_integer,
+  integer_overflow,
+};
+class list_reader {
+ public:
+  explicit list_reader(std::string_view text);
+  ~list_reader();
+  list_status read(std::span<const target> targets);
+  // Index in the text of the next character a read takes (a CR LF counts as its LF).
+  std::size_t position() const;
+
+ private:
+  struct state;
+  std::unique_ptr<state> state_;
+};
+
 // Run frame. start_run installs the signal handlers, connects units 0, 5 and 6 and arranges the
 // shutdown (close and cut every connected file, once) at every exit. Call it first in main.
 void start_run();

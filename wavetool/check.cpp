@@ -2,13 +2,11 @@
 
 #include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <vector>
 
-#include "motion/fit.h"
-#include "motion/grid.h"
-#include "motion/response_spectrum.h"
+#include "motion/prepared_fit.h"
+#include "textio/textio.h"
 #include "waveio/text_fields.h"
 
 namespace wavetool {
@@ -16,15 +14,8 @@ namespace wavetool {
 using waveio::float_text;
 namespace {
 
-// A float as its shortest decimal that reads back as it, so that 0.01 is shown as 0.01 and not
-// as the float's binary expansion.
-std::string shortest_text(float x) {
-  char buffer[32];
-  const auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
-  return {buffer, r.ptr};
-}
 double json_float(float x) {
-  return std::strtod(shortest_text(x).c_str(), nullptr);
+  return textio::scan_real(shortest_text(x)).value;
 }
 
 std::string row(const char* key, const std::string& value, const char* unit) {
@@ -43,25 +34,57 @@ std::string measure_text(double x) {
 
 }  // namespace
 
+std::string shortest_text(float x) {
+  char buffer[32];
+  const auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
+  return {buffer, r.ptr};
+}
+
+std::string limit_text(const motion::criterion_rule& rule) {
+  std::string limit = shortest_text(rule.limit);
+  if (limit.find('.') == std::string::npos) limit += ".0";
+  return (rule.compare == motion::comparison::at_least ? ">= " : "<= ") + limit;
+}
+
+std::string criteria_help() {
+  std::string s =
+      "Waves are accelerations in gal (cm/s2) at the step of their time column (s).\n"
+      "The target is the 5 %-damped design spectrum of the engineering bedrock\n"
+      "(Notification No. 1461), judged at the grid periods of the wave's transform:\n";
+  for (std::size_t k = 0; k < motion::criteria_count; ++k) {
+    const motion::criterion_rule& rule = motion::criteria_rules[k];
+    char line[160];
+    std::snprintf(line, sizeof line, "  criterion %zu  %-36s %-7s over %s..%s s\n", k + 1,
+                  std::string(rule.what).c_str(), limit_text(rule).c_str(),
+                  shortest_text(rule.window.shortest).c_str(),
+                  shortest_text(rule.window.longest).c_str());
+    s += line;
+  }
+  return s;
+}
+
 std::optional<motion::criteria> fitwave_criteria(std::span<const float> acc, float dt) {
-  const auto nt = static_cast<std::int32_t>(acc.size());
-  const motion::transform_size size = motion::transform_length(nt);
-  if (size.nf == 0) return std::nullopt;
-  const motion::grid g = motion::make_grid(nt, dt, size.nf);
-  // Arrays as fitwave holds them: the wave followed by zeros up to the transform length.
-  const auto nf = static_cast<std::size_t>(g.nf);
-  std::vector<float> ddy(nf, 0.0f);
-  std::copy(acc.begin(), acc.end(), ddy.begin());
-  std::vector<float> target(nf, 0.0f), sa(nf, 0.0f);
-  motion::target_spectrum(g, target);
-  motion::response_spectrum spectrum(nf);
-  spectrum.compute(ddy, g.nt, g.dt, g.dom, g.nom, sa);
-  return motion::criteria_of(g, sa, target);
+  const check_report r = criteria_report(acc, dt);
+  if (!r.criteria) return std::nullopt;
+  return r.criteria;
+}
+
+check_report criteria_report(std::span<const float> acc, float dt) {
+  check_report r;
+  const motion::prepared_fit p = motion::prepare_fit(acc, dt, motion::corner_times{});
+  if (p.reason != motion::unfit_reason::none && p.reason != motion::unfit_reason::empty_window) {
+    return r;
+  }
+  r.criteria = motion::criteria_of(p.g, p.input_sa, p.target);
+  r.computable = p.computable;
+  return r;
 }
 
 check_report evaluate(const wave& w) {
   const std::vector<double> acc(w.acc.begin(), w.acc.end());
-  return {motion::summarize(acc, static_cast<double>(w.dt)), fitwave_criteria(w.acc, w.dt)};
+  check_report r = criteria_report(w.acc, w.dt);
+  r.measures = motion::summarize(acc, static_cast<double>(w.dt));
+  return r;
 }
 
 std::string report_table(const check_report& r) {
@@ -81,15 +104,19 @@ std::string report_table(const check_report& r) {
     s += row("criteria", "-", "(more samples than fitwave fits)");
     return s;
   }
-  const motion::criteria& c = *r.criteria;
-  const motion::criteria_verdict v = motion::judge(c);
-  const auto verdict = [](bool ok, const char* limit) {
-    return std::string(limit) + (ok ? "  pass" : "  FAIL");
-  };
-  s += row("criterion 1", float_text(c.cr1), verdict(v.cr1, ">= 0.85").c_str());
-  s += row("criterion 2", float_text(c.cr2), verdict(v.cr2, ">= 1.0 ").c_str());
-  s += row("criterion 3", float_text(c.cr3), verdict(v.cr3, "<= 0.05").c_str());
-  s += row("criterion 4", float_text(c.cr4), verdict(v.cr4, ">= 0.95").c_str());
+  for (std::size_t k = 0; k < motion::criteria_count; ++k) {
+    const motion::criterion_rule& rule = motion::criteria_rules[k];
+    const std::string key = "criterion " + std::to_string(k + 1);
+    if (!r.computable[k]) {
+      s += row(key.c_str(), "-", "(no grid period in its window)");
+      continue;
+    }
+    const float value = motion::measure(*r.criteria, k);
+    char shown[32];
+    std::snprintf(shown, sizeof shown, "%-7s  %s", limit_text(rule).c_str(),
+                  motion::meets(rule, value) ? "pass" : "FAIL");
+    s += row(key.c_str(), float_text(value), shown);
+  }
   return s;
 }
 
@@ -107,10 +134,15 @@ std::string report_json(const check_report& r) {
   j["arias"] = m.arias;
   j["d5_95"] = m.d5_95;
   if (r.criteria) {
-    j["criteria"] = {{"cr1", json_float(r.criteria->cr1)},
-                     {"cr2", json_float(r.criteria->cr2)},
-                     {"cr3", json_float(r.criteria->cr3)},
-                     {"cr4", json_float(r.criteria->cr4)}};
+    j["criteria"] = nlohmann::ordered_json::object();
+    for (std::size_t k = 0; k < motion::criteria_count; ++k) {
+      const std::string key(motion::criteria_rules[k].name);
+      if (r.computable[k]) {
+        j["criteria"][key] = json_float(motion::measure(*r.criteria, k));
+      } else {
+        j["criteria"][key] = nullptr;
+      }
+    }
   } else {
     j["criteria"] = nullptr;
   }

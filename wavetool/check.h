@@ -2,6 +2,7 @@
 // acceptance measures exactly as fitwave computes them.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <span>
 #include <string>
@@ -12,15 +13,28 @@
 
 namespace wavetool {
 
-// fitwave's four measures of a wave: its transform length, grid, target spectrum and 5 %-damped
-// response spectrum over nt = acc.size() samples at dt, all in float. nullopt for a wave of
-// more samples than fitwave fits.
-std::optional<motion::criteria> fitwave_criteria(std::span<const float> acc, float dt);
-
 struct check_report {
   motion::motion_summary measures;
   std::optional<motion::criteria> criteria;
+  // Whether each criterion's window holds a grid period: one that does not has no value.
+  std::array<bool, motion::criteria_count> computable{true, true, true, true};
 };
+
+// fitwave's four measures of a wave: its transform length, grid, target spectrum and 5 %-damped
+// response spectrum over nt = acc.size() samples at dt, all in float, from the fit's set-up.
+// No criteria for a wave fitwave does not fit (too few or too many samples, a bad step).
+check_report criteria_report(std::span<const float> acc, float dt);
+std::optional<motion::criteria> fitwave_criteria(std::span<const float> acc, float dt);
+
+// For --help: the unit, the target and the criteria with their limits and windows.
+std::string criteria_help();
+
+// A float as its shortest decimal that reads back as it: 0.01, not 0.00999999978.
+std::string shortest_text(float x);
+
+// The limit of a rule as shown: ">= 0.85", ">= 1.0".
+std::string limit_text(const motion::criterion_rule& rule);
+
 // The float samples widened to double, at the float step widened.
 check_report evaluate(const wave& w);
 

@@ -17,6 +17,10 @@ void add_check_command(CLI::App& app, int& status) {
       "check", "Report a wave's peaks, drift, intensity, duration and fitwave's four criteria");
   sub->add_option("WAVE", o->wave, "fitwave input layout or fitwave's fitted wave")->required();
   sub->add_flag("--json", o->json, "one JSON object instead of the table");
+  sub->footer(criteria_help() +
+              "A criterion whose window holds no grid period is not computable: - (JSON null).\n"
+              "WAVE - reads standard input.\n"
+              "Exit status: 0 reported, 1 bad input, 2 usage.");
   sub->callback([o, &status] {
     const wave_result r = read_wave(o->wave);
     if (!r.ok()) {

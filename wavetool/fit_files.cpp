@@ -4,36 +4,25 @@
 #include <span>
 
 #include "motion/spectra_table.h"
-#include "textio/textio.h"
+#include "waveio/fit_layouts.h"
 
 namespace wavetool {
 
 std::string fitted_wave_text(const motion::design_result& r) {
-  const std::array<textio::item, 1> header{"time(sec),Acc(gal),eamp,eamp*ampfac"};
-  std::string text = textio::free_record_text(header);
-  const textio::pattern_text row(motion::table_row_pattern);
-  for (std::size_t k = 0; k < r.wave.size(); ++k) {
-    const float t = static_cast<float>(k) * r.g.dt;
-    const std::array<textio::value, 4> values{t, r.wave[k], r.eamp[k],
-                                              motion::shaping(r.eamp[k], r.ampfac)};
-    text += row.records(values);
-  }
-  return text;
+  waveio::text_sink out;
+  const float last = static_cast<float>(r.g.nt - 1) * r.g.dt;
+  waveio::fitted_wave_records(out, waveio::row_pattern_for(last), r.g, r.ampfac, r.wave, r.eamp);
+  return std::move(out.text);
 }
 
 std::string spectra_table_text(const motion::design_result& r) {
   const std::array<textio::value, 2> iterations{0, r.last.iteration};
-  std::string text = textio::pattern_text(motion::table_header_pattern).records(iterations);
-  const textio::pattern_text row(motion::table_row_pattern);
-  motion::row_thinning thinning;
-  for (std::int32_t j = r.g.nom; j >= 2; --j) {
-    const float period = motion::period_of(motion::omega_at(j, r.g.dom));
-    if (!thinning.keep(period)) continue;
-    const auto k = static_cast<std::size_t>(j - 1);
-    const std::array<textio::value, 4> values{period, r.target[k], r.input_sa[k], r.final_sa[k]};
-    text += row.records(values);
-  }
-  return text;
+  const std::array<std::span<const float>, 3> columns{r.target, r.input_sa, r.final_sa};
+  // The longest period of the table is that of grid point 2.
+  const float longest = motion::period_of(motion::omega_at(2, r.g.dom));
+  waveio::text_sink out;
+  waveio::spectra_table_records(out, waveio::row_pattern_for(longest), r.g, iterations, columns);
+  return std::move(out.text);
 }
 
 }  // namespace wavetool

@@ -9,7 +9,8 @@
 namespace wavetool {
 
 // The header " time(sec),Acc(gal),eamp,eamp*ampfac", then per sample the time, the wave as
-// the fit judged it, the envelope and its shaping, under "(F8.4,20(',',E12.4))".
+// the fit judged it, the envelope and its shaping, under "(F8.4,20(',',E12.4))" (the time field
+// wider where a time reaches 1000 s).
 std::string fitted_wave_text(const motion::design_result& r);
 
 // fitwave's spectra table with three columns: the target, the input's spectrum (headed as

@@ -1,31 +1,13 @@
 #include "wavetool/import.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
+#include "waveio/input_layout.h"
 #include "waveio/text_fields.h"
 #include "wavetool/wave_file.h"
 
 namespace wavetool {
-
-using waveio::float_text;
-namespace {
-
-std::string number_text(double x, int digits) {
-  char buffer[40];
-  const int n = std::snprintf(buffer, sizeof buffer, "%.*g", digits, x);
-  return {buffer, static_cast<std::size_t>(n)};
-}
-
-// 9 digits where fitwave's reading of them (to double, then to float) gives float(dt), else 17.
-int time_digits(double dt) {
-  const std::string t = number_text(dt, 9);
-  const double read = std::strtod(t.c_str(), nullptr);
-  return static_cast<float>(read) == static_cast<float>(dt) ? 9 : 17;
-}
-
-}  // namespace
 
 std::vector<float> to_gal(std::span<const double> values, double factor) {
   std::vector<float> gal(values.size());
@@ -43,16 +25,7 @@ sample_range window_of(std::size_t samples, double dt, std::optional<double> sta
 }
 
 std::string wave_text(std::span<const float> gal, double dt) {
-  const int digits = time_digits(dt);
-  std::string text = "time(s),acc(gal)\r\n";
-  text.reserve(gal.size() * 32);
-  for (std::size_t i = 0; i < gal.size(); ++i) {
-    text += number_text(static_cast<double>(i) * dt, digits);
-    text += ',';
-    text += float_text(gal[i]);
-    text += "\r\n";
-  }
-  return text;
+  return waveio::input_wave_text(gal, dt);
 }
 
 imported_record import_record(const record_request& request) {

@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "motion/grid.h"
 #include "waveio/file_error.h"
 #include "waveio/records.h"
 
 namespace wavetool {
 
 // The most samples fitwave fits.
-inline constexpr std::size_t fitwave_samples = 32768;
+inline constexpr auto fitwave_samples = static_cast<std::size_t>(motion::max_transform_length);
 
 // Each value times factor in double, rounded once to float.
 std::vector<float> to_gal(std::span<const double> values, double factor);

@@ -1,25 +1,6 @@
 #include "wavetool/wave_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <sstream>
-
-#include "waveio/text_fields.h"
-
 namespace wavetool {
-
-using waveio::float_text;
-using waveio::parse_number;
-using waveio::split_fields;
-using waveio::split_lines;
-using waveio::text_line;
-using waveio::trim;
 
 std::string describe(const file_error& e) {
   std::string s = "wavetool: " + e.file;
@@ -28,51 +9,7 @@ std::string describe(const file_error& e) {
 }
 
 wave_result parse_wave(std::string_view text, const std::string& file) {
-  wave_result r;
-  std::vector<float> time;
-  const std::vector<text_line> lines = split_lines(text);
-  for (std::size_t k = 1; k < lines.size(); ++k) {
-    const std::vector<std::string_view> fields = split_fields(lines[k].text);
-    if (fields.empty()) continue;
-    const auto t = parse_number(fields[0]);
-    const auto a = fields.size() >= 2 ? parse_number(fields[1]) : std::nullopt;
-    if (!t || !a) {
-      r.error = file_error{file, lines[k].number,
-                           "expected a time and an acceleration, found \"" +
-                               std::string(trim(lines[k].text)) + "\""};
-      return r;
-    }
-    time.push_back(static_cast<float>(*t));
-    r.w.acc.push_back(static_cast<float>(*a));
-  }
-  if (r.w.acc.size() < 2) {
-    r.error = file_error{file, 0,
-                         "expected a header line and at least 2 lines of time and acceleration, "
-                         "found " +
-                             std::to_string(r.w.acc.size())};
-    return r;
-  }
-  r.w.dt = time[1] - time[0];
-  if (!(r.w.dt > 0.0f) || !std::isfinite(r.w.dt)) {
-    r.error = file_error{
-        file, 3, "expected a time after the first, found a step of " + float_text(r.w.dt) + " s"};
-  }
-  return r;
-}
-
-std::optional<std::string> read_text(const std::filesystem::path& path, file_error& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = file_error{path.string(), 0, std::string("cannot be read: ") + std::strerror(errno)};
-    return std::nullopt;
-  }
-  std::ostringstream s;
-  s << in.rdbuf();
-  if (in.bad()) {
-    error = file_error{path.string(), 0, "cannot be read"};
-    return std::nullopt;
-  }
-  return std::move(s).str();
+  return waveio::read_wave_text(text, file);
 }
 
 wave_result read_wave(const std::filesystem::path& path) {
@@ -83,36 +20,8 @@ wave_result read_wave(const std::filesystem::path& path) {
     r.error = e;
     return r;
   }
-  return parse_wave(*text, path.string());
-}
-
-std::optional<file_error> write_atomically(const std::filesystem::path& path,
-                                           std::string_view text) {
-  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-  std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) {
-    return file_error{path.string(), 0, std::string("cannot be written: ") + std::strerror(errno)};
-  }
-  bool written = true;
-  for (std::size_t done = 0; done < text.size() && written;) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    written = n > 0;
-    if (written) done += static_cast<std::size_t>(n);
-  }
-  const int saved = errno;
-  // mkstemp makes the file private; a written wave is as readable as any other new file.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  written = ::close(fd) == 0 && written;
-  if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int why = written ? errno : saved;
-    std::remove(temporary.c_str());
-    return file_error{path.string(), 0, std::string("cannot be written: ") + std::strerror(why)};
-  }
-  return std::nullopt;
+  return parse_wave(*text,
+                    path == standard_stream ? std::string(standard_input_name) : path.string());
 }
 
 }  // namespace wavetool

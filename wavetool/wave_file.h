@@ -1,5 +1,4 @@
-// The project's wave files: reading the layouts fitwave reads and writes, and writing a file so
-// that a failure never leaves half of it or touches an existing one.
+// Reading a wave file in fitwave's layouts, with wavetool's messages.
 #pragma once
 
 #include <filesystem>
@@ -10,6 +9,8 @@
 #include <vector>
 
 #include "waveio/file_error.h"
+#include "waveio/input_layout.h"
+#include "wavetool/output_files.h"
 
 namespace wavetool {
 
@@ -17,32 +18,11 @@ using waveio::file_error;
 // "wavetool: FILE:LINE: message" (without ":LINE" for line 0), no line end.
 std::string describe(const file_error& e);
 
-// A wave as fitwave sees it: single-precision samples and dt = time(2) - time(1) in float.
-struct wave {
-  std::vector<float> acc;  // gal
-  float dt = 0.0f;         // s
-};
-
-struct wave_result {
-  wave w;
-  std::optional<file_error> error;
-  bool ok() const { return !error; }
-};
-
-// Reads fitwave's input layout (a header line, then time and acceleration per line) or its
-// fitted-wave layout (a header line, then time, acceleration, eamp, eamp^ampfac and a trailing
-// comma): the first two numbers of every line after the first. Each number is rounded to double
-// and then to float, as fitwave reads it. Blank lines are passed over. Fails on a line without
-// two numbers, on fewer than two samples, and on a step that is not positive.
+// A wave as fitwave sees it, read by fitwave's grammar (waveio/input_layout.h): both of
+// fitwave's layouts, the first two values of every record after the first.
+using waveio::wave;
+using wave_result = waveio::wave_read;
 wave_result parse_wave(std::string_view text, const std::string& file);
 wave_result read_wave(const std::filesystem::path& path);
-
-// The whole file as text, or an error naming it.
-std::optional<std::string> read_text(const std::filesystem::path& path, file_error& error);
-
-// Writes text to path through a temporary file in the same folder, renamed at the end; on any
-// failure the temporary file is removed and an existing file at path is left as it was.
-std::optional<file_error> write_atomically(const std::filesystem::path& path,
-                                           std::string_view text);
 
 }  // namespace wavetool

@@ -139,6 +139,22 @@ TEST(correction_aim, fades_from_the_target_to_the_waves_own_content) {
   const std::vector<float> high_input{0.0f, 25.0f, 30.0f, 1.0f, 1.0f};
   motion::correction_aim(g, {}, target, high_input, current, aim);
   EXPECT_EQ(aim[1], 20.0f);
+
+  // Off the midpoint the half cosine decides: at 16 s the weight of the target is
+  // (1 + cos(0.2 pi))/2 = 0.9045085, at 19 s (1 + cos(0.8 pi))/2 = 0.0954915, so with the own
+  // content 10 and the target 40 the aim is 10 * 4^w (hand-computed; 1 - cos swaps the two).
+  struct fade_row {
+    float dt;  // 8 samples: grid point 3 has the period 8*dt/2
+    float expected;
+  };
+  for (const fade_row& r : {fade_row{4.0f, 35.0403454f}, fade_row{4.75f, 11.4154126f}}) {
+    const motion::grid h = motion::make_grid(8, r.dt, 8);
+    const std::vector<float> t4{0.0f, 40.0f, 40.0f, 40.0f, 40.0f};
+    const std::vector<float> own{0.0f, 10.0f, 10.0f, 10.0f, 10.0f};
+    motion::correction_aim(h, {}, t4, own, own, aim);
+    EXPECT_NEAR(aim[2], r.expected, 1e-3f)
+        << "period " << motion::period_of(motion::omega_at(3, h.dom));
+  }
 }
 
 }  // namespace

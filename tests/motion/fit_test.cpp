@@ -96,6 +96,45 @@ TEST(criteria, measures_over_their_period_windows) {
   }
 }
 
+// Each limit is met exactly at its value and missed one float step past it, on the side the
+// comparison names (cr1 >= 0.85, cr2 >= 1.0, cr3 <= 0.05, cr4 >= 0.95); the other measures sit
+// comfortably inside.
+TEST(judge, each_limit_met_at_its_value_and_missed_one_step_past) {
+  const motion::criteria inside{0.9f, 1.1f, 0.01f, 1.0f};
+  struct row {
+    int k;  // 1..4
+    float value;
+    bool met;
+  };
+  const row rows[] = {
+      {1, 0.85f, true},
+      {1, std::nextafter(0.85f, 0.0f), false},
+      {1, std::nextafter(0.85f, 1.0f), true},
+      {2, 1.0f, true},
+      {2, std::nextafter(1.0f, 0.0f), false},
+      {2, std::nextafter(1.0f, 2.0f), true},
+      {3, 0.05f, true},
+      {3, std::nextafter(0.05f, 1.0f), false},
+      {3, std::nextafter(0.05f, 0.0f), true},
+      {4, 0.95f, true},
+      {4, std::nextafter(0.95f, 0.0f), false},
+      {4, std::nextafter(0.95f, 1.0f), true},
+      {1, NAN, false},
+      {3, NAN, false},
+  };
+  for (const row& r : rows) {
+    motion::criteria c = inside;
+    float* const values[] = {&c.cr1, &c.cr2, &c.cr3, &c.cr4};
+    *values[r.k - 1] = r.value;
+    const motion::criteria_verdict v = motion::judge(c);
+    const bool met[] = {v.cr1, v.cr2, v.cr3, v.cr4};
+    for (int k = 1; k <= 4; ++k) {
+      EXPECT_EQ(met[k - 1], k == r.k ? r.met : true) << "criterion " << r.k << " at " << r.value;
+    }
+    EXPECT_EQ(v.all(), r.met);
+  }
+}
+
 // Distances are measured from the last row kept, fed in increasing period. In single precision
 // 0.03f - 0.02f is exactly 0.01f (kept); 0.06f - 0.05f and 0.51f - 0.5f fall just below it.
 TEST(row_thinning, distance_is_measured_from_the_last_row_kept) {

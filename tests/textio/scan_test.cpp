@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <vector>
+
+#include "textio/textio.h"
 
 namespace {
 
@@ -277,6 +280,43 @@ TEST(scan_end_of_file, last_records_with_and_without_line_end) {
   EXPECT_EQ(read("'abc", {std::span<char>(a)}).error, scan_error::late_end_of_file);
   EXPECT_EQ(text_of(a), std::string(20, 'k'));
   EXPECT_EQ(read("abc", {std::span<char>(a)}).error, scan_error::none);
+}
+
+// The public read over text in memory answers as read_free_record with end handling does: a
+// late end of file (the last record cut after its values) is the end, and once the end has
+// been met every later read meets it.
+TEST(scan_end_of_file, list_reader_ends_as_a_unit_read_with_end_handling) {
+  using textio::list_status;
+  struct step {
+    list_status status;
+    double t, v;       // the targets afterwards (both start at -1)
+    std::size_t next;  // position afterwards
+  };
+  struct row {
+    std::string_view text;
+    std::vector<step> steps;  // after the header read
+  };
+  const row rows[] = {
+      {"h\n1 2\n3\n4 5\n",
+       {{list_status::values, 1, 2, 6},
+        {list_status::values, 3, 4, 12},
+        {list_status::end, -1, -1, 12}}},
+      {"h\n1,2,", {{list_status::cut, 1, 2, 6}, {list_status::end, -1, -1, 6}}},
+      {"h\n1 2", {{list_status::values, 1, 2, 5}, {list_status::end, -1, -1, 5}}},
+      {"h\r\n1 x\r\n", {{list_status::invalid_number, 1, -1, 5}}},
+      {"h\n/\n", {{list_status::values, -1, -1, 4}}},
+  };
+  for (const row& r : rows) {
+    textio::list_reader reader(r.text);
+    EXPECT_EQ(reader.read({}), list_status::values) << r.text;
+    for (const step& st : r.steps) {
+      double t = -1, v = -1;
+      const std::array<target, 2> targets{&t, &v};
+      EXPECT_EQ(reader.read(targets), st.status) << r.text;
+      EXPECT_EQ((std::array{t, v}), (std::array{st.t, st.v})) << r.text;
+      EXPECT_EQ(reader.position(), st.next) << r.text;
+    }
+  }
 }
 
 struct field_outcome {

@@ -120,4 +120,68 @@ TEST(wavetool_fit, limit_bad_input_and_usage) {
   }
 }
 
+// One grammar: wavetool check counts the samples and takes the step of every file as fitwave
+// itself does (its "NT and DT=" line, from the unit read), on the corners of the free-form read:
+// a number cut by junk, values running over lines, a slash, repeat counts, trailing commas, a
+// last line without its line end, a byte-order mark. Where fitwave
+// refuses the wave, check refuses it too.
+TEST(wavetool_check, reads_every_wave_as_fitwave_reads_it) {
+  const char* const rows[] = {
+      "h\r\n0 1\r\n0.01 1x\r\n0.02 3\r\n",
+      "h\n0\n1\n0.01 2 0.02 3\n0.03,4\n",
+      "h\n0 1\n/\n0.02 3\n",
+      "h\n0 1\n0.01 2\n0.02 3",
+      "\xEF\xBB\xBFh\r\n0,1\r\n0.01,2\r\n",
+      "h\n0,1,\n0.01,2,\n",
+      "h\n2*0.5\n1 2\n",
+      "h\n0 1\n\n\n0.01 2\n",
+      "h\n0 1\n",
+  };
+  for (const char* text : rows) {
+    scratch_dir dir;
+    testsupport::write_file(dir / "w.csv", text);
+    const testsupport::run_result fit = wavetool_test::run_command(
+        GM_FITWAVE_PATH, {}, dir.path(), "w.csv\r\n0\r\n0\r\n0\r\ns.csv\r\nf.csv\r\n");
+    const testsupport::run_result check = wavetool(dir, "check w.csv --json");
+    const std::size_t at = fit.out.find("NT and DT=");
+    if (at == std::string::npos) {
+      // fitwave's refusals: too few samples, or a step that is not positive.
+      EXPECT_TRUE(fit.out.find("NT<2") != std::string::npos ||
+                  fit.out.find("DT<=0") != std::string::npos)
+          << text << fit.out;
+      EXPECT_EQ(check.status, 1) << text << check.out;
+      continue;
+    }
+    std::istringstream line(fit.out.substr(at + 10));
+    long nt = 0;
+    float dt = 0;
+    line >> nt >> dt;
+    ASSERT_EQ(check.status, 0) << text << check.err;
+    const nlohmann::json j = nlohmann::json::parse(check.out);
+    EXPECT_EQ(j["samples"].get<long>(), nt) << text;
+    EXPECT_EQ(static_cast<float>(j["dt"].get<double>()), dt) << text;
+  }
+}
+
+// A REGRESSION RECORD, not an independent expectation: seed 1 fitted for five iterations, its
+// console and both files as this version of the method wrote them (data/regression). It makes an
+// accidental change of the method visible (the 15-20 s fade with 1 - cos moves the fifth
+// iteration's PGD from 135.07 cm to 86.78 cm); a deliberate change updates the record in the
+// same commit.
+TEST(wavetool_fit, regression_record_of_seed1_at_five_iterations) {
+  const std::string record = GM_WAVETOOL_DATA "/regression/seed1-fit5";
+  scratch_dir dir;
+  std::filesystem::copy_file(GM_GOLDEN_DIR "/seed1.csv", dir / "seed1.csv");
+  const testsupport::run_result r =
+      wavetool(dir, "fit seed1.csv -o fitted.csv --spectra spectra.csv --max-iterations 5");
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, read_file(record + ".console"));
+  const std::string fitted = read_file(record + "-fitted.csv");
+  ASSERT_GT(fitted.size(), 400000u);
+  EXPECT_TRUE(read_file(dir / "fitted.csv") == fitted) << "fitted wave differs from the record";
+  EXPECT_TRUE(read_file(dir / "spectra.csv") == read_file(record + "-spectra.csv"))
+      << "spectra table differs from the record";
+}
+
 }  // namespace

@@ -4,12 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "motion/spectra_table.h"
+#include "textio/textio.h"
+#include "waveio/fit_layouts.h"
 #include "wavetool/check.h"
 #include "wavetool/wave_file.h"
 
@@ -79,6 +84,51 @@ TEST(fit_files, spectra_table_in_fitwaves_layout) {
     EXPECT_EQ(ours[k].substr(0, 21), golden[k].substr(0, 21)) << k;
     EXPECT_EQ(ours[k].size(), 8u + 3u * 13u + 1u) << ours[k];
   }
+}
+
+// The fitted wave's time field: fitwave's F8.4 while it holds the last time, wider beyond, so
+// that no time is written as asterisks and every file reads back.
+TEST(fit_files, time_field_widens_only_where_f8_4_overflows) {
+  struct row {
+    float last;
+    const char* first_field;  // of a row holding the time `last`
+  };
+  const row rows[] = {
+      {0.0f, "  0.0000"},       {999.9999f, "999.9999"},
+      {1000.0f, "1000.0000"},   {1199.9f, "1199.9000"},  // 12000 samples at 0.1 s
+      {12345.6f, "12345.5996"},  // the float 12345.599609375 {327670.0f, "327670.0000"},
+  };
+  for (const row& r : rows) {
+    const std::string pattern = waveio::row_pattern_for(r.last);
+    const std::array<textio::value, 2> values{r.last, 1.0f};
+    EXPECT_EQ(textio::pattern_text(pattern).records(values),
+              std::string(r.first_field) + ",  0.1000E+01,\r\n")
+        << pattern;
+  }
+  EXPECT_EQ(waveio::row_pattern_for(999.9999f), motion::table_row_pattern);
+}
+
+// round_as_written gives values the row pattern writes exactly: rendered under E12.4 and read
+// back to float, each is itself, and it lies within one unit of the fourth digit of the exact
+// value. Rows at the carries (9.99995), at a power of ten from below and above, and tiny/huge.
+TEST(round_as_written, values_are_those_the_pattern_writes) {
+  const std::vector<double> exact{9.99995,  -9.99995, 0.1,      0.09999996, 1.00004e-3,
+                                  123.456,  -0.03215, 6.02e23,  1.5e-30,    98765.4321,
+                                  0.000999, 1000.05,  -1000.05, 3.14159265, 2.0 / 3.0};
+  std::vector<float> written(exact.size());
+  motion::round_as_written(exact, written);
+  const textio::pattern_text pattern(motion::table_row_pattern);
+  for (std::size_t i = 0; i < exact.size(); ++i) {
+    const std::array<textio::value, 2> values{0.0f, written[i]};
+    const std::string text = pattern.records(values);
+    const std::string field = text.substr(9, 12);  // after "  0.0000,"
+    const float back =
+        static_cast<float>(textio::scan_real(field.substr(field.find_first_not_of(' '))).value);
+    EXPECT_EQ(back, written[i]) << exact[i] << " written " << field;
+    const double unit = std::pow(10.0, std::floor(std::log10(std::abs(exact[i]))) - 3);
+    EXPECT_LE(std::abs(static_cast<double>(written[i]) - exact[i]), 1.0001 * unit) << exact[i];
+  }
+  EXPECT_EQ(motion::written_digits, 4);
 }
 
 }  // namespace

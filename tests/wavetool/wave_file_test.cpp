@@ -2,9 +2,14 @@
 // file.
 #include "wavetool/wave_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <iterator>
+#include <thread>
 #include <vector>
 
 #include "run_program.h"
@@ -32,6 +37,13 @@ TEST(parse_wave, both_layouts_read_as_fitwave_reads_them) {
        0.01f},
       // The step is the difference of the two times in float, not the decimal 0.01.
       {"h\n10.00 0.1\n\n10.01 0.2\n10.02 0.3\n", {0.1f, 0.2f, 0.3f}, 10.01f - 10.0f},
+      // fitwave's grammar: a number ends where its characters end, the rest of the record is
+      // passed over, and a pair may run on over lines.
+      {"h\n0 1\n0.01 1x\n0.02\n3 junk\n", {1.0f, 1.0f, 3.0f}, 0.01f},
+      // A byte-order mark is part of the header.
+      {"\xEF\xBB\xBFtime(s),acc(gal)\r\n0,1.5\r\n0.01,-2\r\n", {1.5f, -2.0f}, 0.01f},
+      // The largest float is finite; a null leaves zero, as in fitwave's fresh arrays.
+      {"h\n0 3.4028234e38\n0.5,,\n", {3.4028234e38f, 0.0f}, 0.5f},
   };
   for (const row& r : rows) {
     const wavetool::wave_result w = wavetool::parse_wave(r.text, "w.csv");
@@ -52,8 +64,25 @@ TEST(parse_wave, unreadable_waves_name_file_and_line) {
        "found 0"},
       {"time,acc\r\n0 1\r\n0.01\r\n",
        "wavetool: w.csv:3: expected a time and an acceleration, found \"0.01\""},
-      {"time,acc\r\n0 1\r\n0.01 1x\r\n",
-       "wavetool: w.csv:3: expected a time and an acceleration, found \"0.01 1x\""},
+      {"time,acc\r\n0 1\r\n0.01 x1\r\n",
+       "wavetool: w.csv:3: expected a time and an acceleration, found \"0.01 x1\""},
+      // Beyond single precision, whether the decimal fits a double or not.
+      {"time,acc\r\n0 1\r\n0.01 1e39\r\n0.02 1\r\n",
+       "wavetool: w.csv:3: expected a time and an acceleration within single precision, found "
+       "\"0.01 1e39\""},
+      {"time,acc\r\n0 1\r\n0.01 1\r\n1e999 1\r\n",
+       "wavetool: w.csv:4: expected a time and an acceleration within single precision, found "
+       "\"1e999 1\""},
+      {"time,acc\r\n0 -3.5e38\r\n",
+       "wavetool: w.csv:2: expected a time and an acceleration within single precision, found "
+       "\"0 -3.5e38\""},
+      // fitwave would drop this last pair silently: it has no line end after extra text.
+      {"time,acc\r\n0 1\r\n0.01 2\r\n0.02 3 junk",
+       "wavetool: w.csv:4: expected a line end after the last time and acceleration (fitwave "
+       "drops them without it), found \"0.02 3 junk\""},
+      // The step is read where the second sample is, blank lines counted.
+      {"time,acc\n\n0 1\n\n0 2\n",
+       "wavetool: w.csv:5: expected a time after the first, found a step of 0 s"},
       {"time,acc\r\n0 1\r\n0 2\r\n",
        "wavetool: w.csv:3: expected a time after the first, found a "
        "step of 0 s"},
@@ -93,6 +122,98 @@ TEST(write_atomically, whole_file_or_nothing) {
   EXPECT_EQ(blocked->message, "cannot be written: Is a directory");
   EXPECT_TRUE(std::filesystem::is_directory(dir / "d"));
   EXPECT_EQ(names(), (std::vector<std::string>{"d", "w.csv"}));
+}
+
+// What an output is decides how it is written: a regular file (or a new name) through a temporary
+// beside the file a link points to, the link kept; a device in place; the permission bits of a
+// file kept, those of a new one 0666 & ~umask.
+TEST(write_atomically, links_devices_and_permission_bits) {
+  namespace fs = std::filesystem;
+  const scratch_dir dir;
+  const mode_t mask = ::umask(022);
+  const auto mode_of = [](const fs::path& p) {
+    struct stat st {};
+    ::stat(p.c_str(), &st);
+    return st.st_mode & 07777;
+  };
+  fs::create_directory(dir / "real");
+  write_file(dir / "real" / "kept.csv", "old\r\n");
+  ::chmod((dir / "real" / "kept.csv").c_str(), 0600);
+  fs::create_symlink("real/kept.csv", dir / "link.csv");
+  fs::create_symlink("real/new.csv", dir / "dangling.csv");
+  struct row {
+    const char* name;  // written
+    const char* file;  // what holds the text afterwards
+    unsigned mode;     // of that file
+  };
+  const row rows[] = {
+      {"link.csv", "real/kept.csv", 0600},
+      {"dangling.csv", "real/new.csv", 0644},
+      {"plain.csv", "plain.csv", 0644},
+      {"real/kept.csv", "real/kept.csv", 0600},
+  };
+  for (const row& r : rows) {
+    ASSERT_FALSE(wavetool::write_atomically(dir / r.name, r.name)) << r.name;
+    EXPECT_EQ(read_file(dir / r.file), r.name);
+    EXPECT_EQ(mode_of(dir / r.file), r.mode) << r.name;
+  }
+  EXPECT_TRUE(fs::is_symlink(dir / "link.csv"));
+  EXPECT_TRUE(fs::is_symlink(dir / "dangling.csv"));
+  // No temporary is left in either folder.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), fs::directory_iterator()), 2);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
+  // A device is written where it is and stays a device.
+  EXPECT_FALSE(wavetool::write_atomically("/dev/null", "x"));
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  // A FIFO too: its reader gets the text, and it stays a FIFO.
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
+  // The read end is open before the write, and a write end of the test's own keeps the reader
+  // from blocking for ever if the FIFO were replaced: closing it ends the reader's file.
+  const int rd = ::open((dir / "pipe").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(rd, 0);
+  ::fcntl(rd, F_SETFL, 0);
+  const int keep = ::open((dir / "pipe").c_str(), O_WRONLY);
+  ASSERT_GE(keep, 0);
+  std::string got;
+  std::thread reader([&] {
+    char buffer[256];
+    for (ssize_t n; (n = ::read(rd, buffer, sizeof buffer)) > 0;) {
+      got.append(buffer, static_cast<std::size_t>(n));
+    }
+  });
+  EXPECT_FALSE(wavetool::write_atomically(dir / "pipe", "through the pipe"));
+  ::close(keep);
+  reader.join();
+  ::close(rd);
+  EXPECT_EQ(got, "through the pipe");
+  EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+  ::umask(mask);
+}
+
+// Every output or none: the second output's folder is missing, so the first is never touched;
+// when both can be written, both are.
+TEST(output_files, all_or_none) {
+  const scratch_dir dir;
+  write_file(dir / "keep.csv", "kept\r\n");
+  {
+    wavetool::output_files out;
+    EXPECT_FALSE(out.add(dir / "keep.csv"));
+    const auto e = out.add(dir / "nodir" / "s.csv");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->message, "cannot be written: No such file or directory");
+    EXPECT_TRUE(out.add(dir / "keep.csv"));  // the same file twice
+  }
+  EXPECT_EQ(read_file(dir / "keep.csv"), "kept\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            1);
+  wavetool::output_files out;
+  ASSERT_FALSE(out.add(dir / "keep.csv"));
+  ASSERT_FALSE(out.add(dir / "s.csv"));
+  const std::string_view texts[] = {"one", "two"};
+  ASSERT_FALSE(out.commit(texts));
+  EXPECT_EQ(read_file(dir / "keep.csv"), "one");
+  EXPECT_EQ(read_file(dir / "s.csv"), "two");
 }
 
 // fitwave takes dt = time(2) - time(1) in float, each time read to double and then to float.
