@@ -131,14 +131,20 @@ design_result design_fit(std::span<const float> wave, float dt, const design_set
   const auto nf = static_cast<std::size_t>(g.nf);
   const auto nom = static_cast<std::size_t>(g.nom);
 
+  if (!settings.target.empty() && settings.target.size() != nom) return r;  // another grid's
+
   r.g = g;
   r.ampfac = settings.ampfac;
   std::vector<float> ddy(nf, 0.0f), shape(nf), sa(nom), aim(nom);
   std::vector<cplx> fds(nf), fds1(nf);
   std::copy(wave.begin(), wave.end(), ddy.begin());
   forward_coefficients(g, ddy, fds);
-  r.target.assign(nom, 0.0f);
-  target_spectrum(g, r.target);
+  if (settings.target.empty()) {
+    r.target.assign(nom, 0.0f);
+    target_spectrum(g, r.target);
+  } else {
+    r.target = settings.target;
+  }
   r.eamp.assign(nf, 0.0f);
   envelope(g, settings.corners, r.eamp);
   for (std::size_t i = 0; i < nf; ++i) shape[i] = shaping(r.eamp[i], settings.ampfac);

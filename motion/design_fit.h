@@ -44,6 +44,9 @@ struct design_settings {
   bool rest = true;     // remove the drift after every rebuild
   float ampfac = 1.0f;  // exponent of the envelope applied at every rebuild
   long_period_taper taper;
+  // The spectrum to fit (gal) at grid points j = 2..nom of the wave's grid (element j-1); empty:
+  // the bedrock design spectrum.
+  std::vector<float> target;
 };
 
 // What one iteration reached, for the progress display.
