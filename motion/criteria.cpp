@@ -11,7 +11,7 @@ criteria_verdict judge(const criteria& c) {
 }
 
 void criteria_sums::add(float period, float sa, float target) {
-  if (period >= 0.02f && period <= 10.0f) {
+  if (period >= window_shortest_period && period <= 10.0f) {
     ++ncr_;
     const float eps = sa / target;
     if (eps < cr1_) cr1_ = eps;

@@ -9,6 +9,9 @@
 
 namespace motion {
 
+// The shortest period (s) of the window of measures 1, 3 and 4.
+inline constexpr float window_shortest_period = 0.02f;
+
 struct criteria {
   float cr1;  // smallest ratio computed/target over 0.02..10 s; 9999 when the window is empty
   float cr2;  // sum of computed over sum of target over 1..5 s

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "motion/design_fit.h"
+#include "motion/resample.h"
 #include "wavetool/commands.h"
 #include "wavetool/fit_files.h"
 #include "wavetool/wave_file.h"
@@ -23,6 +24,7 @@ struct fit_options {
   std::vector<float> corners{4.0f, 35.0f, 60.0f, 80.0f};
   int max_iterations = 30;
   bool no_rest = false;
+  bool keep_step = false;
 };
 
 std::string progress_line(const motion::iteration_report& x) {
@@ -37,22 +39,38 @@ std::string progress_line(const motion::iteration_report& x) {
   return {line, static_cast<std::size_t>(n)};
 }
 
-// The verdict: what passed, or every criterion that failed with its value and its limit.
-std::string verdict_line(const motion::design_result& r, bool rest) {
-  const motion::criteria& c = r.last.measures;
+// The verdict: what passed, or every check of the written iteration that failed with its value
+// and its limit; with --keep-step at a coarse step, from which period the window is judged.
+std::string verdict_line(const motion::design_result& r, const motion::design_settings& settings) {
+  const motion::iteration_report& k = r.kept;
+  const motion::criteria& c = k.measures;
   const motion::criteria_verdict v = motion::judge(c);
   std::string s = (r.passed ? "passed after " : "not passed after ") +
                   std::to_string(r.last.iteration) +
                   (r.last.iteration == 1 ? " iteration" : " iterations");
-  if (r.passed) {
-    return s + (rest ? ": all four criteria met, at rest\n"
-                     : ": all four criteria met (rest not required)\n");
+  std::string judged;
+  if (const float shortest = motion::period_of(motion::omega_at(r.g.nom, r.g.dom));
+      shortest > motion::window_shortest_period) {
+    char note[120];
+    std::snprintf(note, sizeof note,
+                  " (criteria 1, 3, 4 judged from %.4g s, the shortest period "
+                  "of the step %.4g s)",
+                  static_cast<double>(shortest), static_cast<double>(r.g.dt));
+    judged = note;
   }
-  s += " (the limit):";
-  const auto add = [&s](bool ok, int k, float value, const char* relation, float limit) {
+  if (r.passed) {
+    return s +
+           (settings.rest ? ": all four criteria met, at rest"
+                          : ": all four criteria met (rest not required)") +
+           judged + "\n";
+  }
+  s += r.stopped_early ? " (no progress in " + std::to_string(settings.patience) + ")"
+                       : std::string(" (the limit)");
+  s += ", wrote iteration " + std::to_string(k.iteration) + ":";
+  const auto add = [&s](bool ok, int n, float value, const char* relation, float limit) {
     if (ok) return;
     char part[80];
-    std::snprintf(part, sizeof part, " criterion %d %.6g %s %.2f;", k, static_cast<double>(value),
+    std::snprintf(part, sizeof part, " criterion %d %.6g %s %.2f;", n, static_cast<double>(value),
                   relation, static_cast<double>(limit));
     s += part;
   };
@@ -60,9 +78,14 @@ std::string verdict_line(const motion::design_result& r, bool rest) {
   add(v.cr2, 2, c.cr2, "<", motion::cr2_limit);
   add(v.cr3, 3, c.cr3, ">", motion::cr3_limit);
   add(v.cr4, 4, c.cr4, "<", motion::cr4_limit);
-  if (rest && !motion::at_rest(r.last.end)) s += " not at rest;";
-  s.back() = '\n';
-  return s;
+  if (settings.rest && !motion::at_rest(k.end)) s += " not at rest;";
+  if (settings.rest && !(k.pgd <= settings.max_pgd)) {
+    char part[80];
+    std::snprintf(part, sizeof part, " PGD %.1f cm > %.0f cm;", k.pgd, settings.max_pgd);
+    s += part;
+  }
+  s.pop_back();  // the last ';'
+  return s + judged + "\n";
 }
 
 int run_fit(const fit_options& o) {
@@ -71,10 +94,22 @@ int run_fit(const fit_options& o) {
     std::cerr << describe(*in.error) << '\n';
     return exit_bad_input;
   }
-  if (motion::transform_length(static_cast<std::int32_t>(in.w.acc.size())).nf == 0) {
+  const motion::fit_step step =
+      motion::fit_step_for(in.w.dt, motion::window_shortest_period, o.keep_step);
+  const std::vector<float> acc =
+      step.factor == 1 ? in.w.acc : motion::resample(in.w.acc, step.factor);
+  if (step.factor != 1) {
+    char note[200];
+    std::snprintf(note, sizeof note,
+                  ": step %.6g s is coarser than half the window's shortest period: resampled "
+                  "to %.6g s by band-limited interpolation, fitted and written at that step",
+                  static_cast<double>(in.w.dt), static_cast<double>(step.dt));
+    std::cerr << "wavetool: " << o.wave << note << '\n';
+  }
+  if (motion::transform_length(static_cast<std::int32_t>(acc.size())).nf == 0) {
     std::cerr << describe({o.wave, 0,
                            "expected at most " + std::to_string(motion::max_transform_length) +
-                               " samples, found " + std::to_string(in.w.acc.size()) +
+                               " samples, found " + std::to_string(acc.size()) +
                                " (cut a window with wavetool import --start/--end)"})
               << '\n';
     return exit_bad_input;
@@ -83,8 +118,9 @@ int run_fit(const fit_options& o) {
   s.corners = {o.corners[0], o.corners[1], o.corners[2], o.corners[3]};
   s.max_iterations = o.max_iterations;
   s.rest = !o.no_rest;
+  if (step.factor != 1) s.recorded_step = in.w.dt;
   const motion::design_result r = motion::design_fit(
-      in.w.acc, in.w.dt, s,
+      acc, step.dt, s,
       [](const motion::iteration_report& x) { std::cout << progress_line(x) << std::flush; });
   if (const auto e = write_atomically(o.output, fitted_wave_text(r))) {
     std::cerr << describe(*e) << '\n';
@@ -96,7 +132,7 @@ int run_fit(const fit_options& o) {
       return exit_bad_input;
     }
   }
-  std::cout << verdict_line(r, s.rest);
+  std::cout << verdict_line(r, s);
   return r.passed ? 0 : exit_limit_reached;
 }
 
@@ -117,6 +153,8 @@ void add_fit_command(CLI::App& app, int& status) {
   sub->add_option("--max-iterations", o->max_iterations, "most iterations (default 30)")
       ->check(CLI::Range(1, 1000));
   sub->add_flag("--no-rest", o->no_rest, "keep the drift: do not bring the wave to rest");
+  sub->add_flag("--keep-step", o->keep_step,
+                "fit at the wave's own step even when it is coarser than 0.01 s");
   sub->callback([o, &status] {
     const std::vector<float>& c = o->corners;
     const bool finite = std::isfinite(c[0]) && std::isfinite(c[3]);

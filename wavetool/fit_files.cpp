@@ -22,7 +22,7 @@ std::string fitted_wave_text(const motion::design_result& r) {
 }
 
 std::string spectra_table_text(const motion::design_result& r) {
-  const std::array<textio::value, 2> iterations{0, r.last.iteration};
+  const std::array<textio::value, 2> iterations{0, r.kept.iteration};
   std::string text = textio::pattern_text(motion::table_header_pattern).records(iterations);
   const textio::pattern_text row(motion::table_row_pattern);
   motion::row_thinning thinning;

@@ -1,8 +1,10 @@
+#include <cstdio>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <string>
 
+#include "motion/resample.h"
 #include "waveio/text_fields.h"
 #include "wavetool/commands.h"
 #include "wavetool/import.h"
@@ -19,6 +21,7 @@ struct import_options {
   std::optional<std::string> units;
   record_options parse;
   std::optional<double> start, end;
+  std::optional<double> resample;
 };
 
 int run_import(const import_options& o) {
@@ -59,14 +62,29 @@ int run_import(const import_options& o) {
               << '\n';
     return exit_bad_input;
   }
-  const std::vector<float> gal =
+  std::vector<float> gal =
       to_gal(std::span(p.rec.values).subspan(range.first, range.count), gal_per(unit));
+  double dt = p.rec.dt;
+  if (o.resample) {
+    const auto factor = motion::resample_factor(dt, *o.resample);
+    if (!factor) {
+      char what[160];
+      std::snprintf(what, sizeof what,
+                    "--resample %.6g: expected the step %.6g s times or divided by a power of "
+                    "two, at most 64",
+                    *o.resample, dt);
+      std::cerr << describe({o.record, 0, what}) << '\n';
+      return exit_bad_input;
+    }
+    gal = motion::resample(gal, *factor);
+    dt = *o.resample;
+  }
   if (gal.size() > fitwave_samples) {
     std::cerr << "wavetool: warning: " << o.output << ": " << gal.size()
               << " samples; fitwave fits at most " << fitwave_samples
               << " (cut a window with --start/--end)\n";
   }
-  if (const auto e = write_atomically(o.output, wave_text(gal, p.rec.dt))) {
+  if (const auto e = write_atomically(o.output, wave_text(gal, dt))) {
     std::cerr << describe(*e) << '\n';
     return exit_bad_input;
   }
@@ -94,6 +112,10 @@ void add_import_command(CLI::App& app, int& status) {
       ->check(CLI::PositiveNumber);
   sub->add_option("--start", o->start, "first time kept (s)")->check(CLI::NonNegativeNumber);
   sub->add_option("--end", o->end, "last time kept (s)")->check(CLI::NonNegativeNumber);
+  sub->add_option("--resample", o->resample,
+                  "write at this step (s) by band-limited interpolation; the record's step "
+                  "times or divided by a power of two")
+      ->check(CLI::PositiveNumber);
   sub->callback([o, &status] {
     if (o->start && o->end && *o->start > *o->end) {
       throw CLI::ValidationError("--start", "must not be later than --end");
