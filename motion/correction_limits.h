@@ -12,7 +12,7 @@
 // coefficient is corrected through its neighbours, by the geometric mean of target/computed
 // over the grid points within `neighbours` of the grid on either side, raised to a weight that
 // grows by half while the mean keeps its sign (up to max_weight) and halves when it changes
-// (down to 1/4), and held to max_step per iteration as well.
+// (down to 1/4), and held to empty_band_step per iteration.
 #pragma once
 
 #include <span>
@@ -23,10 +23,11 @@
 namespace motion {
 
 struct correction_limits {
-  float top_band = 3.0f;     // periods below 3 time steps
-  float max_step = 2.0f;     // the most a coefficient there changes in one iteration
-  float neighbours = 0.01f;  // half-width of the averaging, as a fraction of the grid points
-  float max_weight = 8.0f;   // the largest exponent of a ratio that keeps its sign
+  float top_band = 3.0f;         // periods below 3 time steps
+  float max_step = 4.0f;         // the most a coefficient there changes in one iteration
+  float empty_band_step = 2.0f;  // the same in the band a resampled wave has no content of
+  float neighbours = 0.01f;      // half-width of the averaging, as a fraction of the grid points
+  float max_weight = 8.0f;       // the largest exponent of a ratio that keeps its sign
 };
 
 class correction_control {
