@@ -26,7 +26,7 @@ struct correction_limits {
   float top_band = 3.0f;         // periods below 3 time steps
   float max_step = 4.0f;         // the most a coefficient there changes in one iteration
   float empty_band_step = 2.0f;  // the same in the band a resampled wave has no content of
-  float neighbours = 0.01f;      // half-width of the averaging, as a fraction of the grid points
+  float neighbours = 0.1f;       // half-width of the averaging, as a fraction of the grid points
   float max_weight = 8.0f;       // the largest exponent of a ratio that keeps its sign
 };
 
