@@ -41,6 +41,7 @@ struct criterion_rule {
 // The window of measures 1, 3 and 4, and of measure 2. A later choice of window replaces them.
 inline constexpr period_window judged_window{0.02f, 10.0f};
 inline constexpr period_window sum_window{1.0f, 5.0f};
+inline constexpr float window_shortest_period = judged_window.shortest;
 
 // The criteria a design wave must meet, in the order of the measures: judging, every report
 // and the verdict iterate over this table.

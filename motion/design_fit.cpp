@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <utility>
 
@@ -132,6 +133,30 @@ void correction_aim(const grid& g, const long_period_taper& taper, std::span<con
   }
 }
 
+fit_shortfall shortfall_of(const iteration_report& x, const design_settings& settings) {
+  fit_shortfall f;
+  const auto check = [&f](bool ok, double violation) {
+    if (ok) return;
+    ++f.failed;
+    f.worst = std::max(f.worst, violation);
+  };
+  const criteria& c = x.measures;
+  const criteria_verdict v = judge(c);
+  const auto d = [](float value) { return static_cast<double>(value); };
+  check(v.cr1, 1.0 - d(c.cr1) / d(cr1_limit));
+  check(v.cr2, 1.0 - d(c.cr2) / d(cr2_limit));
+  check(v.cr3, d(c.cr3) / d(cr3_limit) - 1.0);
+  check(v.cr4, 1.0 - d(c.cr4) / d(cr4_limit));
+  if (settings.rest) {
+    check(at_rest(x.end), std::max(std::abs(x.end.velocity) / rest_velocity_limit,
+                                   std::abs(x.end.displacement) / rest_displacement_limit) -
+                              1.0);
+    check(x.pgd <= settings.max_pgd, x.pgd / settings.max_pgd - 1.0);
+  }
+  if (!std::isfinite(f.worst)) f.worst = std::numeric_limits<double>::infinity();
+  return f;
+}
+
 design_result design_fit(std::span<const float> wave, float dt, const design_settings& settings,
                          const std::function<void(const iteration_report&)>& on_iteration) {
   const auto nt = wave.size();
@@ -144,11 +169,13 @@ design_result design_fit(std::span<const float> wave, float dt, const design_set
   const auto nf = static_cast<std::size_t>(g.nf);
   const auto nom = static_cast<std::size_t>(g.nom);
 
+  if (!settings.target.empty() && settings.target.size() != nom) return r;  // another grid's
+
   r.g = g;
   r.ampfac = settings.ampfac;
   std::vector<float> ddy = std::move(p.ddy), shape(nf), sa(nom), aim(nom);
   std::vector<cplx> fds = std::move(p.fds), fds1(nf);
-  r.target = std::move(p.target);
+  r.target = settings.target.empty() ? std::move(p.target) : settings.target;
   r.eamp = std::move(p.eamp);
   for (std::size_t i = 0; i < nf; ++i) shape[i] = shaping(r.eamp[i], settings.ampfac);
   r.input_sa = std::move(p.input_sa);
@@ -159,8 +186,12 @@ design_result design_fit(std::span<const float> wave, float dt, const design_set
   rest_work work(nt);
   const fit_state state{fds, fds1, ddy};
   const double step = static_cast<double>(dt);
+  correction_control control(g, settings.limits, settings.recorded_step);
+  fit_shortfall best;
+  std::int32_t stale = 0;  // iterations since the best one
   for (std::int32_t it = 1; it <= settings.max_iterations; ++it) {
     correction_aim(g, settings.taper, r.target, r.input_sa, current, aim);
+    control.limit(aim, current);
     correct_and_rebuild(g, settings.ampfac, r.eamp, aim, current, state);
     for (std::size_t i = 0; i < nt; ++i) acc[i] = static_cast<double>(ddy[i]);
     if (settings.rest) remove_drift(acc, shape, work.drift_of(acc, shape, step));
@@ -174,11 +205,20 @@ design_result design_fit(std::span<const float> wave, float dt, const design_set
     r.last.measures = criteria_of(g, sa, r.target);
     on_iteration(r.last);
     std::swap(current, sa);
-    r.passed = judge(r.last.measures).all() && (!settings.rest || at_rest(r.last.end));
+    const fit_shortfall now = shortfall_of(r.last, settings);
+    if (it == 1 || now.better_than(best)) {
+      best = now;
+      stale = 0;
+      r.kept = r.last;
+      r.wave.assign(ddy.begin(), ddy.begin() + static_cast<std::ptrdiff_t>(nt));
+      r.final_sa = current;
+    } else if (++stale >= settings.patience) {
+      r.stopped_early = true;
+      break;
+    }
+    r.passed = best.failed == 0;
     if (r.passed) break;
   }
-  r.wave.assign(ddy.begin(), ddy.begin() + static_cast<std::ptrdiff_t>(nt));
-  r.final_sa = std::move(current);
   return r;
 }
 

@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "motion/correction_limits.h"
 #include "motion/criteria.h"
 #include "motion/fit.h"
 #include "motion/grid.h"
@@ -49,6 +50,18 @@ struct design_settings {
   // Threads of the spectrum engine (<= 0: one per hardware thread). Fits run side by side take
   // one each; the result does not depend on it.
   int threads = 0;
+  correction_limits limits;
+  // The step (s) the wave was recorded at when it was resampled to a finer one; 0: its own.
+  float recorded_step = 0.0f;
+  // A run stops when this many iterations in a row have not come closer to passing than the
+  // best one before them.
+  std::int32_t patience = 20;
+  // The largest peak displacement (cm) of a passing wave at rest: about three times the 1.3 m
+  // of spectral displacement the bedrock spectrum implies at 10 s.
+  double max_pgd = 400.0;
+  // The spectrum to fit (gal) at grid points j = 2..nom of the wave's grid (element j-1); empty:
+  // the bedrock design spectrum.
+  std::vector<float> target;
 };
 
 // What one iteration reached, for the progress display.
@@ -60,21 +73,37 @@ struct iteration_report {
   double pgd = 0.0;  // cm
 };
 
+// How far an iteration is from passing: how many of its checks fail (the four criteria and,
+// unless rest is off, rest and the peak displacement), and the largest violation among them,
+// relative to its limit (criterion 3 at 0.06 is 0.2, criterion 1 at 0.80 is 0.059).
+struct fit_shortfall {
+  std::int32_t failed = 0;
+  double worst = 0.0;
+  bool better_than(const fit_shortfall& other) const {
+    return failed != other.failed ? failed < other.failed : worst < other.worst;
+  }
+};
+fit_shortfall shortfall_of(const iteration_report& x, const design_settings& settings);
+
 struct design_result {
   grid g;
   float ampfac = 1.0f;
-  std::vector<float> wave;      // nt samples, as the file holds them
+  std::vector<float> wave;      // nt samples of the kept iteration, as the file holds them
   std::vector<float> eamp;      // the envelope at every sample, nf values
   std::vector<float> target;    // the spectra at grid points j = 2..nom, element j-1
   std::vector<float> input_sa;  // of the wave given
   std::vector<float> final_sa;  // of the wave returned
-  iteration_report last;
-  bool passed = false;  // all four measures met and, unless rest is off, at rest
+  iteration_report last;        // the last iteration run
+  iteration_report kept;        // the best iteration, whose wave is returned
+  bool passed = false;          // the kept iteration falls short in nothing
+  bool stopped_early = false;   // no progress in settings.patience iterations
   unfit_reason reason = unfit_reason::none;  // why nothing was fitted
 };
 
-// Fits wave (gal, at step dt), calling on_iteration after every iteration. A wave that
-// fit_refusal refuses gives an empty result that has not passed, with the reason.
+// Fits wave (gal, at step dt), calling on_iteration after every iteration, until an iteration
+// passes, the limit comes or the run stops making progress; returns the best iteration. A wave
+// that fit_refusal refuses, or a target of another size, gives an empty result that has not
+// passed, with the reason.
 design_result design_fit(std::span<const float> wave, float dt, const design_settings& settings,
                          const std::function<void(const iteration_report&)>& on_iteration);
 

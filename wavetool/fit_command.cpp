@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "motion/design_fit.h"
+#include "motion/resample.h"
 #include "numeric/design.h"
 #include "wavetool/check.h"
 #include "wavetool/commands.h"
@@ -40,6 +41,7 @@ struct fit_options {
   std::vector<float> corners = corners_of(motion::corner_times{});
   int max_iterations = 30;
   bool no_rest = false;
+  bool keep_step = false;
 };
 
 std::string progress_line(const motion::iteration_report& x) {
@@ -54,30 +56,51 @@ std::string progress_line(const motion::iteration_report& x) {
   return {line, static_cast<std::size_t>(n)};
 }
 
-// The verdict: what passed, or every criterion that failed with its value and its limit.
-std::string verdict_line(const motion::design_result& r, bool rest) {
-  const motion::criteria& c = r.last.measures;
+// The verdict: what passed, or every check of the written iteration that failed with its value
+// and its limit; with --keep-step at a coarse step, from which period the window is judged.
+std::string verdict_line(const motion::design_result& r, const motion::design_settings& settings) {
+  const motion::iteration_report& k = r.kept;
+  const motion::criteria& c = k.measures;
   std::string s = (r.passed ? "passed after " : "not passed after ") +
                   std::to_string(r.last.iteration) +
                   (r.last.iteration == 1 ? " iteration" : " iterations");
-  if (r.passed) {
-    return s + (rest ? ": all four criteria met, at rest\n"
-                     : ": all four criteria met (rest not required)\n");
+  std::string judged;
+  if (const float shortest = motion::period_of(motion::omega_at(r.g.nom, r.g.dom));
+      shortest > motion::window_shortest_period) {
+    char note[120];
+    std::snprintf(note, sizeof note,
+                  " (criteria 1, 3, 4 judged from %.4g s, the shortest period "
+                  "of the step %.4g s)",
+                  static_cast<double>(shortest), static_cast<double>(r.g.dt));
+    judged = note;
   }
-  s += " (the limit):";
-  for (std::size_t k = 0; k < motion::criteria_count; ++k) {
-    const motion::criterion_rule& rule = motion::criteria_rules[k];
-    const float value = motion::measure(c, k);
+  if (r.passed) {
+    return s +
+           (settings.rest ? ": all four criteria met, at rest"
+                          : ": all four criteria met (rest not required)") +
+           judged + "\n";
+  }
+  s += r.stopped_early ? " (no progress in " + std::to_string(settings.patience) + ")"
+                       : std::string(" (the limit)");
+  s += ", wrote iteration " + std::to_string(k.iteration) + ":";
+  for (std::size_t n = 0; n < motion::criteria_count; ++n) {
+    const motion::criterion_rule& rule = motion::criteria_rules[n];
+    const float value = motion::measure(c, n);
     if (motion::meets(rule, value)) continue;
     char part[80];
     std::snprintf(
-        part, sizeof part, " criterion %zu %.6g %s %.2f;", k + 1, static_cast<double>(value),
+        part, sizeof part, " criterion %zu %.6g %s %.2f;", n + 1, static_cast<double>(value),
         rule.compare == motion::comparison::at_least ? "<" : ">", static_cast<double>(rule.limit));
     s += part;
   }
-  if (rest && !motion::at_rest(r.last.end)) s += " not at rest;";
-  s.back() = '\n';
-  return s;
+  if (settings.rest && !motion::at_rest(k.end)) s += " not at rest;";
+  if (settings.rest && !(k.pgd <= settings.max_pgd)) {
+    char part[80];
+    std::snprintf(part, sizeof part, " PGD %.1f cm > %.0f cm;", k.pgd, settings.max_pgd);
+    s += part;
+  }
+  s.pop_back();  // the last ';'
+  return s + judged + "\n";
 }
 
 // Why the wave cannot be fitted, in the user's terms, or nothing.
@@ -137,8 +160,16 @@ int run_fit(const fit_options& o) {
   }
   const std::string shown_name =
       o.wave == standard_stream ? std::string(standard_input_name) : o.wave;
-  if (const auto refusal = refusal_of(in.w, shown_name)) {
-    std::cerr << describe(*refusal) << '\n';
+  const motion::fit_step step =
+      motion::fit_step_for(in.w.dt, motion::window_shortest_period, o.keep_step);
+  wave fitted_input = in.w;
+  if (step.factor != 1) {
+    fitted_input.acc = motion::resample(in.w.acc, step.factor);
+    fitted_input.dt = step.dt;
+  }
+  if (const auto refusal = refusal_of(fitted_input, shown_name)) {
+    // Told of the wave as given where it is refused already at its own step.
+    std::cerr << describe(refusal_of(in.w, shown_name).value_or(*refusal)) << '\n';
     return exit_bad_input;
   }
   const motion::corner_times corners{o.corners[0], o.corners[1], o.corners[2], o.corners[3]};
@@ -151,7 +182,15 @@ int run_fit(const fit_options& o) {
       return exit_bad_input;
     }
   }
-  for (const std::string& note : envelope_notes(corners, in.w)) {
+  if (step.factor != 1) {
+    char note[200];
+    std::snprintf(note, sizeof note,
+                  ": step %.6g s is coarser than half the window's shortest period: resampled "
+                  "to %.6g s by band-limited interpolation, fitted and written at that step",
+                  static_cast<double>(in.w.dt), static_cast<double>(step.dt));
+    std::cerr << "wavetool: " << shown_name << note << '\n';
+  }
+  for (const std::string& note : envelope_notes(corners, fitted_input)) {
     std::cerr << "wavetool: note: " << note << '\n';
   }
   std::ostream& console = outputs.to_standard_output() ? std::cerr : std::cout;
@@ -159,17 +198,18 @@ int run_fit(const fit_options& o) {
   s.corners = corners;
   s.max_iterations = o.max_iterations;
   s.rest = !o.no_rest;
+  if (step.factor != 1) s.recorded_step = in.w.dt;
   const motion::design_result r = motion::design_fit(
-      in.w.acc, in.w.dt, s,
+      fitted_input.acc, fitted_input.dt, s,
       [&console](const motion::iteration_report& x) { console << progress_line(x) << std::flush; });
-  const std::string wave = fitted_wave_text(r);
+  const std::string wave_text = fitted_wave_text(r);
   const std::string table = o.spectra.empty() ? std::string() : spectra_table_text(r);
-  const std::string_view texts[] = {wave, table};
+  const std::string_view texts[] = {wave_text, table};
   if (const auto e = outputs.commit(texts)) {
     std::cerr << describe(*e) << '\n';
     return exit_bad_input;
   }
-  console << verdict_line(r, s.rest);
+  console << verdict_line(r, s);
   return r.passed ? 0 : exit_limit_reached;
 }
 
@@ -190,12 +230,14 @@ void add_fit_command(CLI::App& app, int& status) {
   sub->add_option("--max-iterations", o->max_iterations, "most iterations (default 30)")
       ->check(CLI::Range(1, 1000));
   sub->add_flag("--no-rest", o->no_rest, "keep the drift: do not bring the wave to rest");
+  sub->add_flag("--keep-step", o->keep_step,
+                "fit at the wave's own step even when it is coarser than 0.01 s");
   sub->footer(criteria_help() +
               "A wave with a criterion that cannot be judged (no grid period in its window) is\n"
               "refused. WAVE - reads standard input; -o - writes the fitted wave to standard\n"
               "output, the progress then to standard error. Every output is written, or none.\n"
               "Exit status: 0 passed, 1 bad input, 2 usage, 3 not passed within\n"
-              "--max-iterations (the files are written all the same).");
+              "--max-iterations or stopped without progress (the files are written all the same).");
   sub->callback([o, &status] {
     const std::vector<float>& c = o->corners;
     const bool finite = std::isfinite(c[0]) && std::isfinite(c[3]);

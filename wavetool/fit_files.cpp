@@ -16,7 +16,7 @@ std::string fitted_wave_text(const motion::design_result& r) {
 }
 
 std::string spectra_table_text(const motion::design_result& r) {
-  const std::array<textio::value, 2> iterations{0, r.last.iteration};
+  const std::array<textio::value, 2> iterations{0, r.kept.iteration};
   const std::array<std::span<const float>, 3> columns{r.target, r.input_sa, r.final_sa};
   // The longest period of the table is that of grid point 2.
   const float longest = motion::period_of(motion::omega_at(2, r.g.dom));

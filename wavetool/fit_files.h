@@ -14,7 +14,7 @@ namespace wavetool {
 std::string fitted_wave_text(const motion::design_result& r);
 
 // fitwave's spectra table with three columns: the target, the input's spectrum (headed as
-// iteration 0) and the final spectrum (headed with the last iteration's number).
+// iteration 0) and the written iteration's spectrum (headed with its number).
 std::string spectra_table_text(const motion::design_result& r);
 
 }  // namespace wavetool

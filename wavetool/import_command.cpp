@@ -1,9 +1,11 @@
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 
+#include "motion/resample.h"
 #include "waveio/records.h"
 #include "waveio/text_fields.h"
 #include "wavetool/commands.h"
@@ -23,6 +25,7 @@ struct import_options {
   std::optional<std::string> units;
   std::optional<std::string> dt, column, start, end;  // read by the text layer's scanner
   std::optional<std::string> component;
+  std::optional<std::string> resample;
 };
 
 // A number of seconds or a column as typed, or why it is not one: a plain message instead of a
@@ -80,13 +83,28 @@ int run_import(const import_options& o) {
     return exit_bad_input;
   }
   for (const file_error& note : rec.notes) std::cerr << describe(note) << '\n';
-  const std::vector<float>& gal = rec.gal;
+  std::vector<float> gal = rec.gal;
+  double dt = rec.dt;
+  if (o.resample) {
+    const auto factor = motion::resample_factor(dt, *number_of(o.resample));
+    if (!factor) {
+      char what[160];
+      std::snprintf(what, sizeof what,
+                    "--resample %.6g: expected the step %.6g s times or divided by a power of "
+                    "two, at most 64",
+                    *number_of(o.resample), dt);
+      std::cerr << describe({o.record, 0, what}) << '\n';
+      return exit_bad_input;
+    }
+    gal = motion::resample(gal, *factor);
+    dt = *number_of(o.resample);
+  }
   if (gal.size() > fitwave_samples) {
     std::cerr << "wavetool: warning: " << o.output << ": " << gal.size()
               << " samples; fitwave fits at most " << fitwave_samples
               << " (cut a window with --start/--end)\n";
   }
-  if (const auto e = write_atomically(o.output, wave_text(gal, rec.dt))) {
+  if (const auto e = write_atomically(o.output, wave_text(gal, dt))) {
     std::cerr << describe(*e) << '\n';
     return exit_bad_input;
   }
@@ -137,6 +155,11 @@ void add_import_command(CLI::App& app, int& status) {
   sub->add_option("--end", o->end, "last time kept (s)")
       ->type_name("SECONDS")
       ->check(number_check(at_least::zero));
+  sub->add_option("--resample", o->resample,
+                  "write at this step (s) by band-limited interpolation; the record's step "
+                  "times or divided by a power of two")
+      ->type_name("SECONDS")
+      ->check(number_check(at_least::positive));
   sub->footer(help_footer());
   sub->callback([o, &status] {
     const auto start = number_of(o->start), end = number_of(o->end);

@@ -158,3 +158,67 @@ TEST(correction_aim, fades_from_the_target_to_the_waves_own_content) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every other sample of the demo seed: a wave at 0.02 s.
+wave_file seed_at_twice_its_step() {
+  const wave_file w = read_wave("seed1.csv");
+  wave_file half;
+  for (std::size_t i = 0; i < w.acc.size(); i += 2) half.acc.push_back(w.acc[i]);
+  half.dt = 2.0f * w.dt;
+  return half;
+}
+
+// Checks of one report a test can count without the fit's own scoring: failed criteria and rest.
+int failed_checks(const motion::iteration_report& x) {
+  const motion::criteria& c = x.measures;
+  return (c.cr1 < 0.85f) + (c.cr2 < 1.0f) + (c.cr3 > 0.05f) + (c.cr4 < 0.95f) +
+         !(std::abs(x.end.velocity) <= 0.1 && std::abs(x.end.displacement) <= 1.0);
+}
+
+// The seed at 0.02 s fitted at its own step with corners that end before its energy: criterion
+// 3 winds up near the shortest periods (to 1.03 by iteration 30 before the top band was held).
+// The run ends at the limit or for want of progress and returns its best iteration: the wave
+// returned has exactly that iteration's spectrum, and no iteration failed fewer checks.
+TEST(design_fit, at_the_limit_the_best_iteration_is_kept_and_a_stalled_run_stops) {
+  struct row {
+    std::int32_t patience;
+    bool stops_early;
+  };
+  const wave_file w = seed_at_twice_its_step();
+  for (const row& c : {row{30, false}, row{3, true}}) {
+    motion::design_settings s;
+    s.corners = {2.0f, 20.0f, 40.0f, 60.0f};
+    s.patience = c.patience;
+    const run x = fit(w.acc, w.dt, s);
+    const motion::design_result& r = x.result;
+    ASSERT_FALSE(r.passed);
+    EXPECT_EQ(r.stopped_early, c.stops_early);
+    ASSERT_EQ(x.reports.size(), static_cast<std::size_t>(r.last.iteration));
+    if (c.stops_early) {
+      EXPECT_EQ(r.last.iteration, r.kept.iteration + c.patience);
+    } else {
+      EXPECT_EQ(r.last.iteration, 30);
+    }
+    ASSERT_GE(r.kept.iteration, 1);
+    EXPECT_LT(r.kept.iteration, r.last.iteration);
+    const motion::iteration_report& kept =
+        x.reports[static_cast<std::size_t>(r.kept.iteration - 1)];
+    EXPECT_EQ(r.kept.measures.cr3, kept.measures.cr3);
+    for (const motion::iteration_report& e : x.reports) {
+      EXPECT_GE(failed_checks(e), failed_checks(kept)) << e.iteration;
+    }
+    EXPECT_LT(kept.measures.cr3, r.last.measures.cr3);
+    // The spectrum of the wave returned, computed afresh.
+    motion::response_spectrum spectrum(static_cast<std::size_t>(r.g.nf));
+    std::vector<float> sa(static_cast<std::size_t>(r.g.nom));
+    spectrum.compute(r.wave, r.g.nt, r.g.dt, r.g.dom, r.g.nom, sa);
+    EXPECT_EQ(sa, r.final_sa);
+    const motion::criteria again = motion::criteria_of(r.g, sa, r.target);
+    EXPECT_EQ(again.cr1, kept.measures.cr1);
+    EXPECT_EQ(again.cr3, kept.measures.cr3);
+  }
+}
+
+}  // namespace

@@ -33,28 +33,61 @@ std::string last_line(const std::string& text) {
   return text.substr(start == std::string::npos ? 0 : start + 1, end - start - 1);
 }
 
+// Every other sample of a wave in fitwave's input layout: the wave at twice its step.
+std::string every_other_sample(const std::string& text) {
+  std::istringstream in(text);
+  std::string line, out;
+  std::getline(in, line);
+  out = line + "\n";
+  for (int i = 0; std::getline(in, line); ++i) {
+    if (i % 2 == 0) out += line + "\n";
+  }
+  return out;
+}
+
 // Acceptance: exit 0, one progress line per iteration (at most 30), and the written wave passes
 // all four criteria, ends at rest and keeps its peak displacement plausible under check. The
-// recording goes the user's way: the PEER file imported first.
+// recording goes the user's way: the PEER file imported first. The seed at 0.02 s is fitted at
+// 0.01 s, saying so; with --keep-step at its own step, judged from 0.04 s (two steps).
 TEST(wavetool_fit, seed_and_recording_pass_at_rest) {
   struct row {
     const char* wave;
     const char* options;
+    const char* err;
+    const char* verdict_end;
+    const char* second_time;  // of the fitted wave: its step
   };
-  for (const row& c : {row{GM_GOLDEN_DIR "/seed1.csv", ""},
-                       row{GM_WAVETOOL_DATA "/RSN753_LOMAP_CLS000.AT2", " --corners 2,16,30,40"}}) {
+  const char* resampled =
+      "wavetool: wave.csv: step 0.02 s is coarser than half the window's shortest period: "
+      "resampled to 0.01 s by band-limited interpolation, fitted and written at that step\n";
+  for (const row& c :
+       {row{GM_GOLDEN_DIR "/seed1.csv", "", "", "at rest", "  0.0100"},
+        row{GM_WAVETOOL_DATA "/RSN753_LOMAP_CLS000.AT2", " --corners 2,16,30,40", "", "at rest",
+            "  0.0050"},
+        row{GM_GOLDEN_DIR "/seed1.csv half", "", resampled, "at rest", "  0.0100"},
+        row{GM_GOLDEN_DIR "/seed1.csv half", " --keep-step", "",
+            "at rest (criteria 1, 3, 4 judged from 0.04 s, the shortest period of the step 0.02 s)",
+            "  0.0200"}}) {
     scratch_dir dir;
-    if (std::string(c.wave).ends_with(".AT2")) {
+    std::string wave = c.wave;
+    if (wave.ends_with(".AT2")) {
       std::filesystem::copy_file(c.wave, dir / "record.AT2");
       ASSERT_EQ(wavetool(dir, "import record.AT2 -o wave.csv").status, 0);
+    } else if (wave.ends_with(" half")) {
+      wave.resize(wave.size() - 5);
+      testsupport::write_file(dir / "wave.csv", every_other_sample(read_file(wave)));
     } else {
       std::filesystem::copy_file(c.wave, dir / "wave.csv");
     }
     const testsupport::run_result r =
         wavetool(dir, "fit wave.csv -o fitted.csv --spectra table.csv" + std::string(c.options));
     EXPECT_EQ(r.status, 0) << c.wave << r.out << r.err;
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(last_line(r.out).rfind("passed after ", 0), 0u) << r.out;
+    EXPECT_EQ(r.err, c.err);
+    const std::string verdict = last_line(r.out);
+    EXPECT_EQ(verdict.rfind("passed after ", 0), 0u) << r.out;
+    EXPECT_TRUE(verdict.ends_with(c.verdict_end)) << verdict;
+    const std::string fitted = read_file(dir / "fitted.csv");
+    EXPECT_EQ(fitted.substr(fitted.find("\r\n", fitted.find("\r\n") + 2) + 2, 8), c.second_time);
     int iterations = 0;
     for (std::size_t at = r.out.find("iteration "); at != std::string::npos;
          at = r.out.find("\niteration ", at + 1)) {
@@ -88,7 +121,7 @@ TEST(wavetool_fit, limit_bad_input_and_usage) {
   };
   const row rows[] = {
       {"fit seed1.csv -o fitted.csv --spectra t.csv --max-iterations 1", 3,
-       "not passed after 1 iteration (the limit):", true},
+       "not passed after 1 iteration (the limit), wrote iteration 1:", true},
       {"fit seed1.csv -o fitted.csv --no-rest", 0, "passed after ", true},
       {"fit missing.csv -o fitted.csv", 1, "wavetool: missing.csv", false},
       {"fit words.csv -o fitted.csv", 1, "wavetool: words.csv:3", false},

@@ -186,6 +186,12 @@ TEST(wavetool_import, bad_input_one_line_status_1_and_no_file) {
        {"r.txt", "-o", "w.csv", "--start", "0.015"},
        "wavetool: r.txt: read as columns\n"
        "wavetool: r.txt: expected at least 2 samples between --start and --end, found 1\n"},
+      {"a step no power of two from the record's",
+       wavetool_test::columns,
+       {"r.txt", "-o", "w.csv", "--resample", "0.015"},
+       "wavetool: r.txt: read as columns\n"
+       "wavetool: r.txt: --resample 0.015: expected the step 0.01 s times or divided by a power "
+       "of two, at most 64\n"},
   };
   for (const bool existing : {false, true}) {
     for (const row& r : rows) {
