@@ -171,6 +171,20 @@ TEST(wavetool_fit, limit_bad_input_and_usage) {
       {"fit seed1.csv -o fitted.csv --corners 4,35,60", 2, "wavetool: ", false},
       {"fit seed1.csv -o fitted.csv --corners 80,60,35,4", 2, "wavetool: ", false},
       {"fit seed1.csv -o fitted.csv --max-iterations 0", 2, "wavetool: ", false},
+      {"fit seed1.csv -o fitted.csv --spectrum surface", 2, "wavetool: --soil", false},
+      {"fit seed1.csv -o fitted.csv --spectrum table --table short.txt", 1,
+       "wavetool: short.txt: the table's periods 0.05 to 8 s do not reach the criteria's 0.02 to "
+       "10 s",
+       false},
+      {"fit seed1.csv -o fitted.csv --spectrum table --table short.txt --window 0.05,8 "
+       "--spectra t.csv --max-iterations 1",
+       3, "not passed after 1 iteration against table short.txt, h 0.05 (the limit)", true},
+      {"check seed1.csv --spectrum table --table short.txt --window 0.02,4", 1,
+       "wavetool: short.txt: the table's periods 0.05 to 8 s do not reach the criteria's 0.02 to "
+       "5 s",
+       false},
+      {"check seed1.csv --spectrum asce7 --sds 1 --sd1 0.6 --tl 8 --damping 0.03", 2,
+       "wavetool: ", false},
   };
   scratch_dir dir;
   std::filesystem::copy_file(GM_GOLDEN_DIR "/seed1.csv", dir / "seed1.csv");
@@ -178,6 +192,7 @@ TEST(wavetool_fit, limit_bad_input_and_usage) {
   std::string long_wave = "time,acc\n";
   for (int i = 0; i <= 32768; ++i) long_wave += std::to_string(i) + "e-2,1\n";
   testsupport::write_file(dir / "long.csv", long_wave);
+  testsupport::write_file(dir / "short.txt", "# T (s), Sa (gal)\n0.05 500\n0.5 800\n8 60\n");
   for (const row& c : rows) {
     std::filesystem::remove(dir / "fitted.csv");
     std::filesystem::remove(dir / "t.csv");
