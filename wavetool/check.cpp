@@ -51,7 +51,9 @@ std::string criteria_help() {
   std::string s =
       "Waves are accelerations in gal (cm/s2) at the step of their time column (s).\n"
       "The target is the 5 %-damped design spectrum of the engineering bedrock\n"
-      "(Notification No. 1461), judged at the grid periods of the wave's transform:\n";
+      "(Notification No. 1461) unless the design spectrum options name another, at\n"
+      "its damping and with --window for criteria 1, 3 and 4, judged at the grid\n"
+      "periods of the wave's transform:\n";
   for (std::size_t k = 0; k < motion::criteria_count; ++k) {
     const motion::criterion_rule& rule = motion::criteria_rules[k];
     char line[160];
