@@ -11,6 +11,12 @@ float measure(const criteria& c, std::size_t k) {
   return m[k];
 }
 
+period_window window_of(std::size_t k, const period_window& judged) {
+  const period_window& w = criteria_rules[k].window;
+  const bool replaced = w.shortest == judged_window.shortest && w.longest == judged_window.longest;
+  return replaced ? judged : w;
+}
+
 bool meets(const criterion_rule& rule, float value) {
   return rule.compare == comparison::at_least ? value >= rule.limit : value <= rule.limit;
 }
@@ -21,19 +27,19 @@ criteria_verdict judge(const criteria& c) {
   return {met[0], met[1], met[2], met[3]};
 }
 
-std::array<bool, criteria_count> computable(const grid& g) {
+std::array<bool, criteria_count> computable(const grid& g, const period_window& judged) {
   std::array<bool, criteria_count> held{};
   for (std::int32_t j = 2; j <= g.nom; ++j) {
     const float period = period_of(omega_at(j, g.dom));
     for (std::size_t k = 0; k < criteria_count; ++k) {
-      held[k] = held[k] || criteria_rules[k].window.holds(period);
+      held[k] = held[k] || window_of(k, judged).holds(period);
     }
   }
   return held;
 }
 
 void criteria_sums::add(float period, float sa, float target) {
-  if (judged_window.holds(period)) {
+  if (judged_.holds(period)) {
     ++ncr_;
     const float eps = sa / target;
     if (eps < cr1_) cr1_ = eps;
@@ -53,8 +59,9 @@ criteria criteria_sums::finish() const {
           cr4_ / n};
 }
 
-criteria criteria_of(const grid& g, std::span<const float> sa, std::span<const float> target) {
-  criteria_sums sums;
+criteria criteria_of(const grid& g, std::span<const float> sa, std::span<const float> target,
+                     const period_window& judged) {
+  criteria_sums sums(judged);
   for (std::int32_t j = 2; j <= g.nom; ++j) {
     const auto k = static_cast<std::size_t>(j - 1);
     sums.add(period_of(omega_at(j, g.dom)), sa[k], target[k]);

@@ -57,6 +57,10 @@ inline constexpr float cr2_limit = criteria_rules[1].limit;
 inline constexpr float cr3_limit = criteria_rules[2].limit;
 inline constexpr float cr4_limit = criteria_rules[3].limit;
 
+// The window of criterion k (0..3) when criteria 1, 3 and 4 are judged over judged: a job's own
+// window replaces the table's judged_window, the 1..5 s of criterion 2 stays.
+period_window window_of(std::size_t k, const period_window& judged);
+
 // Measure k (0..3) of c, in the table's order.
 float measure(const criteria& c, std::size_t k);
 // Whether value meets the rule (a NaN meets none).
@@ -70,23 +74,29 @@ struct criteria_verdict {
 criteria_verdict judge(const criteria& c);
 
 // Whether the window of each criterion holds a grid period (j = 2..nom): a measure over an empty
-// window is no measure (9999 or NaN), and nothing can be judged by it.
-std::array<bool, criteria_count> computable(const grid& g);
+// window is no measure (9999 or NaN), and nothing can be judged by it. judged replaces the
+// window of criteria 1, 3 and 4.
+std::array<bool, criteria_count> computable(const grid& g,
+                                            const period_window& judged = judged_window);
 
 // Sums of the measures, fed one grid point at a time in increasing j, in float.
 class criteria_sums {
  public:
+  // judged: the window of criteria 1, 3 and 4.
+  explicit criteria_sums(const period_window& judged = judged_window) : judged_(judged) {}
   void add(float period, float sa, float target);
   criteria finish() const;
 
  private:
+  period_window judged_;
   std::int32_t ncr_ = 0;
   float cr1_ = 9999.0f;
   float cr2a_ = 0.0f, cr2b_ = 0.0f, cr3_ = 0.0f, cr4_ = 0.0f;
 };
 
 // The measures of the spectrum sa against the target, both in gal at grid points j = 2..nom
-// (element j-1), fed in increasing j.
-criteria criteria_of(const grid& g, std::span<const float> sa, std::span<const float> target);
+// (element j-1), fed in increasing j; judged is the window of criteria 1, 3 and 4.
+criteria criteria_of(const grid& g, std::span<const float> sa, std::span<const float> target,
+                     const period_window& judged = judged_window);
 
 }  // namespace motion

@@ -161,7 +161,7 @@ design_result design_fit(std::span<const float> wave, float dt, const design_set
                          const std::function<void(const iteration_report&)>& on_iteration) {
   const auto nt = wave.size();
   design_result r;
-  prepared_fit p = prepare_fit(wave, dt, settings.corners);
+  prepared_fit p = prepare_fit(wave, dt, settings.corners, settings.damping, settings.judged);
   r.reason = p.reason;
   // Outside the waves that can be fitted there is nothing to iterate on.
   if (p.reason != unfit_reason::none) return r;
@@ -179,7 +179,7 @@ design_result design_fit(std::span<const float> wave, float dt, const design_set
   r.eamp = std::move(p.eamp);
   for (std::size_t i = 0; i < nf; ++i) shape[i] = shaping(r.eamp[i], settings.ampfac);
   r.input_sa = std::move(p.input_sa);
-  response_spectrum spectrum(nf, settings.threads);
+  response_spectrum spectrum(nf, settings.threads, settings.damping);
   std::vector<float> current = r.input_sa;
 
   std::vector<double> acc(nt);
@@ -202,7 +202,7 @@ design_result design_fit(std::span<const float> wave, float dt, const design_set
     r.last.pgv = work.pgv();
     r.last.pgd = work.pgd();
     spectrum.compute(ddy, g.nt, g.dt, g.dom, g.nom, sa);
-    r.last.measures = criteria_of(g, sa, r.target);
+    r.last.measures = criteria_of(g, sa, r.target, settings.judged);
     on_iteration(r.last);
     std::swap(current, sa);
     const fit_shortfall now = shortfall_of(r.last, settings);

@@ -14,6 +14,7 @@
 #include "motion/fit.h"
 #include "motion/grid.h"
 #include "motion/prepared_fit.h"
+#include "motion/response_spectrum.h"
 #include "motion/rest.h"
 
 namespace motion {
@@ -62,6 +63,10 @@ struct design_settings {
   // The spectrum to fit (gal) at grid points j = 2..nom of the wave's grid (element j-1); empty:
   // the bedrock design spectrum.
   std::vector<float> target;
+  // Damping ratio of the oscillators, the spectrum's own.
+  float damping = response_spectrum::h;
+  // The window of criteria 1, 3 and 4 (s).
+  period_window judged = judged_window;
 };
 
 // What one iteration reached, for the progress display.

@@ -5,13 +5,13 @@
 
 namespace motion {
 
-unfit_reason fit_refusal(std::int32_t nt, float dt) {
+unfit_reason fit_refusal(std::int32_t nt, float dt, const period_window& judged) {
   if (nt < 2) return unfit_reason::too_few_samples;
   // A step that is not positive puts infinities and NaNs into every frequency of the grid.
   if (!(dt > 0.0f) || !std::isfinite(dt)) return unfit_reason::bad_time_step;
   const transform_size size = transform_length(nt);
   if (size.nf == 0) return unfit_reason::too_many_samples;
-  const std::array<bool, criteria_count> held = computable(make_grid(nt, dt, size.nf));
+  const std::array<bool, criteria_count> held = computable(make_grid(nt, dt, size.nf), judged);
   const bool all = std::all_of(held.begin(), held.end(), [](bool b) { return b; });
   return all ? unfit_reason::none : unfit_reason::empty_window;
 }
@@ -26,17 +26,18 @@ grid prepare_fit(std::int32_t nt, float dt, const corner_times& corners, const f
   return g;
 }
 
-prepared_fit prepare_fit(std::span<const float> wave, float dt, const corner_times& corners) {
+prepared_fit prepare_fit(std::span<const float> wave, float dt, const corner_times& corners,
+                         float damping, const period_window& judged) {
   prepared_fit p;
   const auto nt = static_cast<std::int32_t>(std::min<std::size_t>(wave.size(), INT32_MAX));
-  p.reason = fit_refusal(nt, dt);
+  p.reason = fit_refusal(nt, dt, judged);
   const transform_size size = transform_length(nt);
   if (p.reason == unfit_reason::too_few_samples || p.reason == unfit_reason::bad_time_step ||
       p.reason == unfit_reason::too_many_samples) {
     return p;
   }
   p.g = make_grid(nt, dt, size.nf);
-  p.computable = computable(p.g);
+  p.computable = computable(p.g, judged);
   const auto nf = static_cast<std::size_t>(p.g.nf);
   const auto nom = static_cast<std::size_t>(p.g.nom);
   p.ddy.assign(nf, 0.0f);
@@ -45,7 +46,7 @@ prepared_fit prepare_fit(std::span<const float> wave, float dt, const corner_tim
   p.target.assign(nom, 0.0f);
   p.eamp.assign(nf, 0.0f);
   p.input_sa.assign(nom, 0.0f);
-  response_spectrum spectrum(nf);
+  response_spectrum spectrum(nf, 0, damping);
   prepare_fit(nt, dt, corners, {p.ddy, p.fds, p.target, p.eamp, p.input_sa}, spectrum);
   return p;
 }

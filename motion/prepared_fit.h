@@ -32,7 +32,8 @@ struct fit_arrays {
 };
 
 // The reason a wave of nt samples at step dt cannot be fitted, or none. Needs no arrays.
-unfit_reason fit_refusal(std::int32_t nt, float dt);
+// judged: the window of criteria 1, 3 and 4.
+unfit_reason fit_refusal(std::int32_t nt, float dt, const period_window& judged = judged_window);
 
 // Sets up the fit of a wave that fit_refusal does not refuse for too few or too many samples or
 // its step: the grid of nt samples at dt, the coefficients, the design target, the envelope of
@@ -40,7 +41,8 @@ unfit_reason fit_refusal(std::int32_t nt, float dt);
 grid prepare_fit(std::int32_t nt, float dt, const corner_times& corners, const fit_arrays& a,
                  response_spectrum& spectrum);
 
-// The same set-up held in its own arrays, each sized once.
+// The same set-up held in its own arrays, each sized once; the input's spectrum at damping, the
+// computable windows with judged as the window of criteria 1, 3 and 4.
 struct prepared_fit {
   grid g;
   std::vector<float> ddy;  // the wave, zero from nt up to nf
@@ -51,6 +53,8 @@ struct prepared_fit {
   std::array<bool, criteria_count> computable{};  // for each criterion
   unfit_reason reason = unfit_reason::none;       // when not none, only g and computable are set
 };
-prepared_fit prepare_fit(std::span<const float> wave, float dt, const corner_times& corners);
+prepared_fit prepare_fit(std::span<const float> wave, float dt, const corner_times& corners,
+                         float damping = response_spectrum::h,
+                         const period_window& judged = judged_window);
 
 }  // namespace motion

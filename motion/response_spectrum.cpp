@@ -17,8 +17,8 @@ void use_reference_spectrum(bool on) {
   reference_spectrum.store(on);
 }
 
-response_spectrum::response_spectrum(std::size_t size, int threads)
-    : omega_(size), acc_(size), vel_(size), dis_(size), engine_(threads) {}
+response_spectrum::response_spectrum(std::size_t size, int threads, float damping)
+    : damping_(damping), omega_(size), acc_(size), vel_(size), dis_(size), engine_(threads) {}
 
 void response_spectrum::compute(std::span<const float> ddy, std::int32_t nt, float dt, float dom,
                                 std::int32_t nom, std::span<float> sa) {
@@ -26,7 +26,7 @@ void response_spectrum::compute(std::span<const float> ddy, std::int32_t nt, flo
     float sv = 0.0f;
     float sd = 0.0f;
     for (std::int32_t j = 2; j <= nom; ++j) {
-      numeric::resp(h, omega_at(j, dom), dt, nt, ddy, acc_, vel_, dis_,
+      numeric::resp(damping_, omega_at(j, dom), dt, nt, ddy, acc_, vel_, dis_,
                     sa[static_cast<std::size_t>(j - 1)], sv, sd);
     }
     return;
@@ -36,7 +36,8 @@ void response_spectrum::compute(std::span<const float> ddy, std::int32_t nt, flo
   for (std::int32_t j = 2; j <= nom; ++j)
     omega_[static_cast<std::size_t>(j - 1)] = omega_at(j, dom);
   const auto n = static_cast<std::size_t>(nom - 1);
-  engine_.spectrum(h, dt, nt, ddy, std::span<const float>(omega_).subspan(1, n), sa.subspan(1, n));
+  engine_.spectrum(damping_, dt, nt, ddy, std::span<const float>(omega_).subspan(1, n),
+                   sa.subspan(1, n));
 }
 
 }  // namespace motion

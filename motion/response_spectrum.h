@@ -1,4 +1,5 @@
-// The 5 %-damped response spectrum of a wave at every point of its frequency grid.
+// The damped response spectrum (5 % unless a job gives its damping) of a wave at every point of its
+// frequency grid.
 #pragma once
 
 #include <cstddef>
@@ -19,10 +20,10 @@ void use_reference_spectrum(bool on);
 // per hardware thread); the values do not depend on it.
 class response_spectrum {
  public:
-  explicit response_spectrum(std::size_t size, int threads = 0);
-
-  // Damping ratio of every oscillator: 5 % of critical.
+  // Damping ratio of every oscillator by default: 5 % of critical.
   static constexpr float h = 0.05f;
+
+  explicit response_spectrum(std::size_t size, int threads = 0, float damping = h);
 
   // For j = 2..nom, sa[j-1] = peak absolute acceleration (gal) of the oscillator with
   // omega = (j-1)*dom (rad/s) under ddy[0..nt-1] (gal) at step dt (s). sa[0] is left alone.
@@ -31,6 +32,7 @@ class response_spectrum {
                std::span<float> sa);
 
  private:
+  float damping_;
   std::vector<float> omega_, acc_, vel_, dis_;
   numeric::spectrum_engine engine_;
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "motion/prepared_fit.h"
+#include "motion/target_grid.h"
 #include "textio/textio.h"
 #include "waveio/text_fields.h"
 
@@ -50,7 +51,9 @@ std::string criteria_help() {
   std::string s =
       "Waves are accelerations in gal (cm/s2) at the step of their time column (s).\n"
       "The target is the 5 %-damped design spectrum of the engineering bedrock\n"
-      "(Notification No. 1461), judged at the grid periods of the wave's transform:\n";
+      "(Notification No. 1461) unless the design spectrum options name another, at\n"
+      "its damping and with --window for criteria 1, 3 and 4, judged at the grid\n"
+      "periods of the wave's transform:\n";
   for (std::size_t k = 0; k < motion::criteria_count; ++k) {
     const motion::criterion_rule& rule = motion::criteria_rules[k];
     char line[160];
@@ -70,19 +73,33 @@ std::optional<motion::criteria> fitwave_criteria(std::span<const float> acc, flo
 }
 
 check_report criteria_report(std::span<const float> acc, float dt) {
+  return criteria_report(acc, dt, spectrum_request{});
+}
+
+check_report criteria_report(std::span<const float> acc, float dt, const spectrum_request& q) {
   check_report r;
-  const motion::prepared_fit p = motion::prepare_fit(acc, dt, motion::corner_times{});
+  const bool fitwave_target = motion::is_fitwave_target(q.spectrum);
+  if (!fitwave_target) r.spectrum = motion::description(q.spectrum);
+  const motion::period_window judged = criteria_window(q);
+  const motion::prepared_fit p = motion::prepare_fit(
+      acc, dt, motion::corner_times{}, static_cast<float>(q.spectrum.damping), judged);
   if (p.reason != motion::unfit_reason::none && p.reason != motion::unfit_reason::empty_window) {
     return r;
   }
-  r.criteria = motion::criteria_of(p.g, p.input_sa, p.target);
+  const std::vector<float> target =
+      fitwave_target ? p.target : motion::target_on_grid(p.g, q.spectrum);
+  r.criteria = motion::criteria_of(p.g, p.input_sa, target, judged);
   r.computable = p.computable;
   return r;
 }
 
 check_report evaluate(const wave& w) {
+  return evaluate(w, spectrum_request{});
+}
+
+check_report evaluate(const wave& w, const spectrum_request& q) {
   const std::vector<double> acc(w.acc.begin(), w.acc.end());
-  check_report r = criteria_report(w.acc, w.dt);
+  check_report r = criteria_report(w.acc, w.dt, q);
   r.measures = motion::summarize(acc, static_cast<double>(w.dt));
   return r;
 }
@@ -90,6 +107,11 @@ check_report evaluate(const wave& w) {
 std::string report_table(const check_report& r) {
   const motion::motion_summary& m = r.measures;
   std::string s;
+  if (!r.spectrum.empty()) {
+    char line[40];
+    std::snprintf(line, sizeof line, "%-18s ", "spectrum");
+    s += line + r.spectrum + "\n";
+  }
   s += row("samples", std::to_string(m.samples), "");
   s += row("dt", shortest_text(static_cast<float>(m.dt)), "s");
   s += row("pga", measure_text(m.pga), "gal");
@@ -123,6 +145,7 @@ std::string report_table(const check_report& r) {
 std::string report_json(const check_report& r) {
   const motion::motion_summary& m = r.measures;
   nlohmann::ordered_json j;
+  if (!r.spectrum.empty()) j["spectrum"] = r.spectrum;
   j["samples"] = m.samples;
   j["dt"] = json_float(static_cast<float>(m.dt));
   j["pga"] = m.pga;

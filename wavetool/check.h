@@ -9,6 +9,7 @@
 
 #include "motion/criteria.h"
 #include "motion/measures.h"
+#include "wavetool/spectrum_options.h"
 #include "wavetool/wave_file.h"
 
 namespace wavetool {
@@ -18,12 +19,18 @@ struct check_report {
   std::optional<motion::criteria> criteria;
   // Whether each criterion's window holds a grid period: one that does not has no value.
   std::array<bool, motion::criteria_count> computable{true, true, true, true};
+  // The spectrum judged against, named only when it is not fitwave's (the reports stay as they
+  // were for the default).
+  std::string spectrum;
 };
 
 // fitwave's four measures of a wave: its transform length, grid, target spectrum and 5 %-damped
 // response spectrum over nt = acc.size() samples at dt, all in float, from the fit's set-up.
 // No criteria for a wave fitwave does not fit (too few or too many samples, a bad step).
 check_report criteria_report(std::span<const float> acc, float dt);
+// The same against the requested spectrum (its table read and covering the criteria's periods),
+// at its damping, with criteria 1, 3 and 4 over its window.
+check_report criteria_report(std::span<const float> acc, float dt, const spectrum_request& r);
 std::optional<motion::criteria> fitwave_criteria(std::span<const float> acc, float dt);
 
 // For --help: the unit, the target and the criteria with their limits and windows.
@@ -37,6 +44,7 @@ std::string limit_text(const motion::criterion_rule& rule);
 
 // The float samples widened to double, at the float step widened.
 check_report evaluate(const wave& w);
+check_report evaluate(const wave& w, const spectrum_request& r);
 
 // The report as an aligned table and as one JSON object (with a final line end).
 std::string report_table(const check_report& r);

@@ -11,10 +11,12 @@
 
 #include "motion/design_fit.h"
 #include "motion/resample.h"
+#include "motion/target_grid.h"
 #include "numeric/design.h"
 #include "wavetool/check.h"
 #include "wavetool/commands.h"
 #include "wavetool/fit_files.h"
+#include "wavetool/spectrum_options.h"
 #include "wavetool/wave_file.h"
 
 namespace wavetool {
@@ -42,6 +44,7 @@ struct fit_options {
   int max_iterations = 30;
   bool no_rest = false;
   bool keep_step = false;
+  spectrum_keys keys;
 };
 
 std::string progress_line(const motion::iteration_report& x) {
@@ -58,15 +61,18 @@ std::string progress_line(const motion::iteration_report& x) {
 
 // The verdict: what passed, or every check of the written iteration that failed with its value
 // and its limit; with --keep-step at a coarse step, from which period the window is judged.
-std::string verdict_line(const motion::design_result& r, const motion::design_settings& settings) {
+// named: the spectrum's description, empty for fitwave's target.
+std::string verdict_line(const motion::design_result& r, const motion::design_settings& settings,
+                         const std::string& named) {
   const motion::iteration_report& k = r.kept;
   const motion::criteria& c = k.measures;
   std::string s = (r.passed ? "passed after " : "not passed after ") +
                   std::to_string(r.last.iteration) +
-                  (r.last.iteration == 1 ? " iteration" : " iterations");
+                  (r.last.iteration == 1 ? " iteration" : " iterations") +
+                  (named.empty() ? "" : " against " + named);
   std::string judged;
   if (const float shortest = motion::period_of(motion::omega_at(r.g.nom, r.g.dom));
-      shortest > motion::window_shortest_period) {
+      shortest > settings.judged.shortest) {
     char note[120];
     std::snprintf(note, sizeof note,
                   " (criteria 1, 3, 4 judged from %.4g s, the shortest period "
@@ -104,9 +110,10 @@ std::string verdict_line(const motion::design_result& r, const motion::design_se
 }
 
 // Why the wave cannot be fitted, in the user's terms, or nothing.
-std::optional<file_error> refusal_of(const wave& w, const std::string& file) {
+std::optional<file_error> refusal_of(const wave& w, const std::string& file,
+                                     const motion::period_window& judged) {
   const auto nt = static_cast<std::int32_t>(std::min<std::size_t>(w.acc.size(), INT32_MAX));
-  switch (motion::fit_refusal(nt, w.dt)) {
+  switch (motion::fit_refusal(nt, w.dt, judged)) {
     case motion::unfit_reason::too_many_samples:
       return file_error{file, 0,
                         "expected at most " + std::to_string(motion::max_transform_length) +
@@ -114,10 +121,10 @@ std::optional<file_error> refusal_of(const wave& w, const std::string& file) {
                             " (cut a window with wavetool import --start/--end)"};
     case motion::unfit_reason::empty_window: {
       const std::array<bool, motion::criteria_count> held =
-          motion::computable(motion::make_grid(nt, w.dt, motion::transform_length(nt).nf));
+          motion::computable(motion::make_grid(nt, w.dt, motion::transform_length(nt).nf), judged);
       std::size_t k = 0;
       while (held[k]) ++k;
-      const motion::period_window& p = motion::criteria_rules[k].window;
+      const motion::period_window p = motion::window_of(k, judged);
       return file_error{file, 0,
                         "criterion " + std::to_string(k + 1) + " cannot be judged: no period of " +
                             std::to_string(nt) + " samples at " + shortest_text(w.dt) +
@@ -152,7 +159,14 @@ std::vector<std::string> envelope_notes(const motion::corner_times& c, const wav
   return notes;
 }
 
-int run_fit(const fit_options& o) {
+int run_fit(const fit_options& o, spectrum_request request) {
+  auto spectrum_error = load_table(request);
+  if (!spectrum_error) spectrum_error = uncovered_criteria(request);
+  if (spectrum_error) {
+    std::cerr << describe(*spectrum_error) << '\n';
+    return exit_bad_input;
+  }
+  const motion::period_window judged = criteria_window(request);
   const wave_result in = read_wave(o.wave);
   if (!in.ok()) {
     std::cerr << describe(*in.error) << '\n';
@@ -160,16 +174,15 @@ int run_fit(const fit_options& o) {
   }
   const std::string shown_name =
       o.wave == standard_stream ? std::string(standard_input_name) : o.wave;
-  const motion::fit_step step =
-      motion::fit_step_for(in.w.dt, motion::window_shortest_period, o.keep_step);
+  const motion::fit_step step = motion::fit_step_for(in.w.dt, judged.shortest, o.keep_step);
   wave fitted_input = in.w;
   if (step.factor != 1) {
     fitted_input.acc = motion::resample(in.w.acc, step.factor);
     fitted_input.dt = step.dt;
   }
-  if (const auto refusal = refusal_of(fitted_input, shown_name)) {
+  if (const auto refusal = refusal_of(fitted_input, shown_name, judged)) {
     // Told of the wave as given where it is refused already at its own step.
-    std::cerr << describe(refusal_of(in.w, shown_name).value_or(*refusal)) << '\n';
+    std::cerr << describe(refusal_of(in.w, shown_name, judged).value_or(*refusal)) << '\n';
     return exit_bad_input;
   }
   const motion::corner_times corners{o.corners[0], o.corners[1], o.corners[2], o.corners[3]};
@@ -199,6 +212,17 @@ int run_fit(const fit_options& o) {
   s.max_iterations = o.max_iterations;
   s.rest = !o.no_rest;
   if (step.factor != 1) s.recorded_step = in.w.dt;
+  s.damping = static_cast<float>(request.spectrum.damping);
+  s.judged = judged;
+  // fitwave's target is the fit's own; another is evaluated at the grid of the wave as fitted.
+  std::string named;
+  if (!motion::is_fitwave_target(request.spectrum)) {
+    const auto nt = static_cast<std::int32_t>(fitted_input.acc.size());
+    const motion::grid g = motion::make_grid(nt, fitted_input.dt, motion::transform_length(nt).nf);
+    s.target = motion::target_on_grid(g, request.spectrum);
+    named = motion::description(request.spectrum);
+    console << "fitting to " << named << '\n';
+  }
   const motion::design_result r = motion::design_fit(
       fitted_input.acc, fitted_input.dt, s,
       [&console](const motion::iteration_report& x) { console << progress_line(x) << std::flush; });
@@ -209,7 +233,7 @@ int run_fit(const fit_options& o) {
     std::cerr << describe(*e) << '\n';
     return exit_bad_input;
   }
-  console << verdict_line(r, s);
+  console << verdict_line(r, s, named);
   return r.passed ? 0 : exit_limit_reached;
 }
 
@@ -232,6 +256,7 @@ void add_fit_command(CLI::App& app, int& status) {
   sub->add_flag("--no-rest", o->no_rest, "keep the drift: do not bring the wave to rest");
   sub->add_flag("--keep-step", o->keep_step,
                 "fit at the wave's own step even when it is coarser than 0.01 s");
+  add_spectrum_options(*sub, o->keys);
   sub->footer(criteria_help() +
               "A wave with a criterion that cannot be judged (no grid period in its window) is\n"
               "refused. WAVE - reads standard input; -o - writes the fitted wave to standard\n"
@@ -244,7 +269,9 @@ void add_fit_command(CLI::App& app, int& status) {
     if (!finite || !(0.0f <= c[0] && c[0] <= c[1] && c[1] <= c[2] && c[2] <= c[3] && c[3] > 0.0f)) {
       throw CLI::ValidationError("--corners", "expected 0 <= TB <= TC <= TD <= TE, TE > 0");
     }
-    status = run_fit(*o);
+    const spectrum_choice spectrum = spectrum_from_keys(o->keys);
+    if (!spectrum.ok()) throw CLI::ValidationError(spectrum.error);
+    status = run_fit(*o, spectrum.request);
   });
 }
 

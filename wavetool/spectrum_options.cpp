@@ -1,10 +1,12 @@
 #include "wavetool/spectrum_options.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
 #include "textio/textio.h"
 #include "waveio/sa_table.h"
+#include "waveio/text_fields.h"
 #include "wavetool/wave_file.h"
 
 namespace wavetool {
@@ -220,6 +222,22 @@ std::optional<waveio::file_error> load_table(spectrum_request& r) {
   r.spectrum.periods = std::move(t.table.periods);
   r.spectrum.sa = std::move(t.table.sa);
   return std::nullopt;
+}
+
+std::optional<waveio::file_error> uncovered_criteria(const spectrum_request& r) {
+  const double lo = std::min(r.window_min, static_cast<double>(motion::sum_window.shortest));
+  const double hi = std::max(r.window_max, static_cast<double>(motion::sum_window.longest));
+  if (motion::covers(r.spectrum, lo) && motion::covers(r.spectrum, hi)) return std::nullopt;
+  const std::vector<double>& t = r.spectrum.periods;
+  return waveio::file_error{r.table_file, 0,
+                            "the table's periods " + waveio::short_text(t.front()) + " to " +
+                                waveio::short_text(t.back()) + " s do not reach the criteria's " +
+                                waveio::short_text(lo) + " to " + waveio::short_text(hi) +
+                                " s (never extrapolated)"};
+}
+
+motion::period_window criteria_window(const spectrum_request& r) {
+  return {static_cast<float>(r.window_min), static_cast<float>(r.window_max)};
 }
 
 }  // namespace wavetool

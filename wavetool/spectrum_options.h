@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "motion/criteria.h"
 #include "motion/design_spectrum.h"
 #include "waveio/file_error.h"
 
@@ -47,6 +48,13 @@ void add_spectrum_options(CLI::App& sub, spectrum_keys& keys);
 // Reads a table request's file into its spectrum (nothing to do for another spectrum): the file
 // error, with its line, when it cannot be read or is not a table.
 std::optional<waveio::file_error> load_table(spectrum_request& r);
+
+// The file error of a table that does not hold every period the criteria judge (the window of
+// criteria 1, 3 and 4, and 1..5 s), never extrapolated; nothing for another spectrum.
+std::optional<waveio::file_error> uncovered_criteria(const spectrum_request& r);
+
+// The window of criteria 1, 3 and 4 the request names, in the criteria's single precision.
+motion::period_window criteria_window(const spectrum_request& r);
 
 // The whole text as one finite number, by the text layer's scanner; nullopt otherwise.
 std::optional<double> parse_real(std::string_view text);

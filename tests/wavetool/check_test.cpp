@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <vector>
 
+#include "motion/grid.h"
+#include "numeric/response.h"
 #include "run_program.h"
 
 namespace {
@@ -44,6 +47,55 @@ TEST(fitwave_criteria, agree_with_fitwave_within_the_files_rounding) {
   }
   // Beyond the longest transform fitwave computes nothing.
   EXPECT_FALSE(wavetool::fitwave_criteria(std::vector<float>(32769, 1.0f), 0.01f));
+}
+
+// The criteria against another spectrum, recomputed directly: the reference oscillator at the
+// spectrum's damping at every grid period, the spectrum's formula, the sums in double over the
+// job's window and 1..5 s. The float sums of check agree to 1e-4.
+TEST(criteria_report, against_a_spectrum_at_its_damping_over_its_window) {
+  struct row {
+    wavetool::spectrum_keys keys;
+  };
+  const wavetool::wave_result w = wavetool::read_wave(golden + "/seed1-fit5-fitted.csv");
+  ASSERT_TRUE(w.ok());
+  const auto nt = static_cast<std::int32_t>(w.w.acc.size());
+  const motion::grid g = motion::make_grid(nt, w.w.dt, motion::transform_length(nt).nf);
+  std::vector<float> acc(w.w.acc.size()), vel(acc.size()), dis(acc.size());
+  for (const row& c :
+       {row{{}},
+        row{{{"spectrum", "surface"}, {"soil", "2"}, {"level", "rare"}, {"damping", "0.03"}}},
+        row{{{"damping", "0.1"}, {"window", "0.1,5"}}}}) {
+    const wavetool::spectrum_choice q = wavetool::spectrum_from_keys(c.keys);
+    ASSERT_TRUE(q.ok()) << q.error;
+    const auto lo = static_cast<float>(q.request.window_min);
+    const auto hi = static_cast<float>(q.request.window_max);
+    const auto h = static_cast<float>(q.request.spectrum.damping);
+    double n = 0.0, low = 1e30, dev = 0.0, sum = 0.0, sa_sum = 0.0, target_sum = 0.0;
+    for (std::int32_t j = 2; j <= g.nom; ++j) {
+      const float period = motion::period_of(motion::omega_at(j, g.dom));
+      float sa = 0.0f, sv = 0.0f, sd = 0.0f;
+      if (!(period >= lo && period <= hi) && !(period >= 1.0f && period <= 5.0f)) continue;
+      numeric::resp(h, motion::omega_at(j, g.dom), g.dt, nt, w.w.acc, acc, vel, dis, sa, sv, sd);
+      const double target = motion::spectral_acceleration(q.request.spectrum, period);
+      const double ratio = double{sa} / target;
+      if (period >= lo && period <= hi) {
+        n += 1.0;
+        low = std::min(low, ratio);
+        dev += (ratio - 1.0) * (ratio - 1.0);
+        sum += ratio;
+      }
+      if (period >= 1.0f && period <= 5.0f) {
+        sa_sum += double{sa};
+        target_sum += target;
+      }
+    }
+    const wavetool::check_report r = wavetool::criteria_report(w.w.acc, w.w.dt, q.request);
+    ASSERT_TRUE(r.criteria);
+    EXPECT_NEAR(r.criteria->cr1, low, 1e-4 * low) << q.request.window_min;
+    EXPECT_NEAR(r.criteria->cr2, sa_sum / target_sum, 1e-4) << q.request.window_min;
+    EXPECT_NEAR(r.criteria->cr3, std::sqrt(dev / n), 1e-4) << q.request.window_min;
+    EXPECT_NEAR(r.criteria->cr4, sum / n, 1e-4) << q.request.window_min;
+  }
 }
 
 TEST(evaluate, the_demo_wave_ends_moving) {

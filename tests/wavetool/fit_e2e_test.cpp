@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -48,15 +49,22 @@ std::string every_other_sample(const std::string& text) {
 // Acceptance: exit 0, one progress line per iteration (at most 30), and the written wave passes
 // all four criteria, ends at rest and keeps its peak displacement plausible under check. The
 // recording goes the user's way: the PEER file imported first. The seed at 0.02 s is fitted at
-// 0.01 s, saying so; with --keep-step at its own step, judged from 0.04 s (two steps).
+// 0.01 s, saying so; with --keep-step at its own step, judged from 0.04 s (two steps). Against
+// another spectrum (a seed drawn for it, or the recording) the fit names it first and in the
+// verdict, and check, given the same spectrum, recomputes the criteria at its damping: they are
+// the fit's last progress line to its four decimals.
 TEST(wavetool_fit, seed_and_recording_pass_at_rest) {
   struct row {
-    const char* wave;
+    const char* wave;  // a file, or "seed ..." for the seed wavetool draws with these arguments
     const char* options;
     const char* err;
     const char* verdict_end;
-    const char* second_time;  // of the fitted wave: its step
+    const char* second_time;    // of the fitted wave: its step
+    const char* spectrum = "";  // options of fit and check both
+    const char* named = "";     // the description the fit shows
   };
+  const char* surface2 = " --spectrum surface --soil 2 --level rare --damping 0.03";
+  const char* ec8 = " --spectrum ec8 --ec8-type 1 --ground C --ag 0.3";
   const char* resampled =
       "wavetool: wave.csv: step 0.02 s is coarser than half the window's shortest period: "
       "resampled to 0.01 s by band-limited interpolation, fitted and written at that step\n";
@@ -67,10 +75,19 @@ TEST(wavetool_fit, seed_and_recording_pass_at_rest) {
         row{GM_GOLDEN_DIR "/seed1.csv half", "", resampled, "at rest", "  0.0100"},
         row{GM_GOLDEN_DIR "/seed1.csv half", " --keep-step", "",
             "at rest (criteria 1, 3, 4 judged from 0.04 s, the shortest period of the step 0.02 s)",
-            "  0.0200"}}) {
+            "  0.0200"},
+        row{"seed --seed 3", "", "", "at rest", "  0.0100", surface2,
+            "surface soil 2, rare level, Z 1, h 0.03"},
+        row{"seed --seed 3", "", "", "at rest", "  0.0100", ec8,
+            "ec8 type 1, ground C, ag 0.3 g, h 0.05"},
+        row{GM_WAVETOOL_DATA "/RSN753_LOMAP_CLS000.AT2", " --corners 2,16,30,40", "", "at rest",
+            "  0.0050", " --spectrum surface --soil 1",
+            "surface soil 1, extreme level, Z 1, h 0.05"}}) {
     scratch_dir dir;
     std::string wave = c.wave;
-    if (wave.ends_with(".AT2")) {
+    if (wave.starts_with("seed ")) {
+      ASSERT_EQ(wavetool(dir, wave + c.spectrum + " -o wave.csv").status, 0);
+    } else if (wave.ends_with(".AT2")) {
       std::filesystem::copy_file(c.wave, dir / "record.AT2");
       ASSERT_EQ(wavetool(dir, "import record.AT2 -o wave.csv").status, 0);
     } else if (wave.ends_with(" half")) {
@@ -80,12 +97,21 @@ TEST(wavetool_fit, seed_and_recording_pass_at_rest) {
       std::filesystem::copy_file(c.wave, dir / "wave.csv");
     }
     const testsupport::run_result r =
-        wavetool(dir, "fit wave.csv -o fitted.csv --spectra table.csv" + std::string(c.options));
+        wavetool(dir, "fit wave.csv -o fitted.csv --spectra table.csv" + std::string(c.options) +
+                          c.spectrum);
+    const std::string named = c.named;
     EXPECT_EQ(r.status, 0) << c.wave << r.out << r.err;
     EXPECT_EQ(r.err, c.err);
     const std::string verdict = last_line(r.out);
     EXPECT_EQ(verdict.rfind("passed after ", 0), 0u) << r.out;
     EXPECT_TRUE(verdict.ends_with(c.verdict_end)) << verdict;
+    EXPECT_EQ(verdict.find(" against "),
+              named.empty() ? std::string::npos : verdict.find(" against " + named + ":"))
+        << verdict;
+    EXPECT_EQ(r.out.rfind("fitting to ", 0) == 0, !named.empty()) << r.out;
+    if (!named.empty()) {
+      EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "fitting to " + named);
+    }
     const std::string fitted = read_file(dir / "fitted.csv");
     EXPECT_EQ(fitted.substr(fitted.find("\r\n", fitted.find("\r\n") + 2) + 2, 8), c.second_time);
     int iterations = 0;
@@ -97,7 +123,8 @@ TEST(wavetool_fit, seed_and_recording_pass_at_rest) {
     EXPECT_LE(iterations, 30);
     EXPECT_NE(read_file(dir / "table.csv").find("period(sec),kokuji1461"), std::string::npos);
 
-    const testsupport::run_result check = wavetool(dir, "check fitted.csv --json");
+    const testsupport::run_result check =
+        wavetool(dir, "check fitted.csv --json" + std::string(c.spectrum));
     ASSERT_EQ(check.status, 0) << check.err;
     const nlohmann::json j = nlohmann::json::parse(check.out);
     EXPECT_LE(std::abs(j["end_velocity"].get<double>()), 0.1) << c.wave;
@@ -107,6 +134,19 @@ TEST(wavetool_fit, seed_and_recording_pass_at_rest) {
     EXPECT_GE(j["criteria"]["cr2"].get<double>(), 1.0);
     EXPECT_LE(j["criteria"]["cr3"].get<double>(), 0.05);
     EXPECT_GE(j["criteria"]["cr4"].get<double>(), 0.95);
+    EXPECT_EQ(j.contains("spectrum"), !named.empty());
+    if (!named.empty()) {
+      EXPECT_EQ(j["spectrum"], named);
+    }
+    // The last progress line, the iteration written, against check's recomputation.
+    const std::size_t at = r.out.rfind("\niteration ");
+    ASSERT_NE(at, std::string::npos) << r.out;
+    const std::string progress = r.out.substr(at + 1, r.out.find('\n', at + 1) - at - 1);
+    char expected[120];
+    std::snprintf(expected, sizeof expected, "  cr1 %.4f  cr2 %.4f  cr3 %.4f  cr4 %.4f  end v",
+                  j["criteria"]["cr1"].get<double>(), j["criteria"]["cr2"].get<double>(),
+                  j["criteria"]["cr3"].get<double>(), j["criteria"]["cr4"].get<double>());
+    EXPECT_NE(progress.find(expected), std::string::npos) << progress << "\n" << expected;
   }
 }
 
@@ -131,6 +171,20 @@ TEST(wavetool_fit, limit_bad_input_and_usage) {
       {"fit seed1.csv -o fitted.csv --corners 4,35,60", 2, "wavetool: ", false},
       {"fit seed1.csv -o fitted.csv --corners 80,60,35,4", 2, "wavetool: ", false},
       {"fit seed1.csv -o fitted.csv --max-iterations 0", 2, "wavetool: ", false},
+      {"fit seed1.csv -o fitted.csv --spectrum surface", 2, "wavetool: --soil", false},
+      {"fit seed1.csv -o fitted.csv --spectrum table --table short.txt", 1,
+       "wavetool: short.txt: the table's periods 0.05 to 8 s do not reach the criteria's 0.02 to "
+       "10 s",
+       false},
+      {"fit seed1.csv -o fitted.csv --spectrum table --table short.txt --window 0.05,8 "
+       "--spectra t.csv --max-iterations 1",
+       3, "not passed after 1 iteration against table short.txt, h 0.05 (the limit)", true},
+      {"check seed1.csv --spectrum table --table short.txt --window 0.02,4", 1,
+       "wavetool: short.txt: the table's periods 0.05 to 8 s do not reach the criteria's 0.02 to "
+       "5 s",
+       false},
+      {"check seed1.csv --spectrum asce7 --sds 1 --sd1 0.6 --tl 8 --damping 0.03", 2,
+       "wavetool: ", false},
   };
   scratch_dir dir;
   std::filesystem::copy_file(GM_GOLDEN_DIR "/seed1.csv", dir / "seed1.csv");
@@ -138,6 +192,7 @@ TEST(wavetool_fit, limit_bad_input_and_usage) {
   std::string long_wave = "time,acc\n";
   for (int i = 0; i <= 32768; ++i) long_wave += std::to_string(i) + "e-2,1\n";
   testsupport::write_file(dir / "long.csv", long_wave);
+  testsupport::write_file(dir / "short.txt", "# T (s), Sa (gal)\n0.05 500\n0.5 800\n8 60\n");
   for (const row& c : rows) {
     std::filesystem::remove(dir / "fitted.csv");
     std::filesystem::remove(dir / "t.csv");
