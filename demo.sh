@@ -32,16 +32,23 @@ echo
 echo "== wavetool check wt-fitted.csv (wavetool fit)"
 ../build/wavetool/wavetool check wt-fitted.csv
 
-# wavetool suite: the seed and the PEER record of the tests for one target, with the report page.
+# wavetool suite: a seed drawn for each target and the PEER record of the tests, for the bedrock
+# (extremely rare) and the surface of soil 2 (rare), with the report page.
 cp ../tests/wavetool/data/RSN753_LOMAP_CLS000.AT2 lomap.AT2
 cat >plan.toml <<'PLAN'
 [[target]]
-name = "bedrock"
+name = "bedrock-L2"
+spectrum = "bedrock"
+
+[[target]]
+name = "surface2-L1"
+spectrum = "surface"
+soil = 2
+level = "rare"
 
 [[wave]]
-name = "seed1"
-record = "seed.csv"
-format = "columns"
+name = "random1"
+seed = 1
 
 [[wave]]
 name = "lomap"

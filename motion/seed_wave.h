@@ -13,6 +13,11 @@ namespace motion {
 // Lengths a seed may have: from 4096 samples up to 2^17 (1310.72 s at 0.01 s).
 inline constexpr std::int32_t min_seed_samples = 4096;
 inline constexpr std::int32_t max_seed_samples = 131072;
+// seedwave's wave, 8192 samples at 0.01 s, unless a job asks for another; coarser steps than
+// 0.1 s cannot carry a design motion.
+inline constexpr std::int32_t default_seed_samples = 8192;
+inline constexpr double default_seed_dt = 0.01;  // s
+inline constexpr double max_seed_dt = 0.1;       // s
 
 // The grid of a seed of nt samples dt apart: a transform of nf samples, the smallest power of
 // two not below nt, lasting dur = nf*dt, with nom = nf/2 positive frequencies dom = 2*pi/dur

@@ -1,7 +1,11 @@
 #include "wavetool/fit_job.h"
 
+#include <complex>
 #include <vector>
 
+#include "motion/seed_wave.h"
+#include "motion/target_grid.h"
+#include "waveio/seed_file.h"
 #include "wavetool/fit_files.h"
 #include "wavetool/import.h"
 
@@ -16,7 +20,7 @@ motion::design_settings design_settings_of(const fit_overrides& f) {
 }
 
 fit_job_result run_fit_job(
-    const wave& w, const motion::design_settings& s,
+    const wave& w, const motion::design_spectrum& target, motion::design_settings s,
     const std::function<void(const motion::iteration_report&)>& on_iteration) {
   fit_job_result r;
   if (motion::transform_length(static_cast<std::int32_t>(w.acc.size())).nf == 0) {
@@ -25,6 +29,9 @@ fit_job_result run_fit_job(
                 " (cut a window with start and end)";
     return r;
   }
+  const auto nt = static_cast<std::int32_t>(w.acc.size());
+  s.target =
+      motion::target_on_grid(motion::make_grid(nt, w.dt, motion::transform_length(nt).nf), target);
   r.fit = motion::design_fit(w.acc, w.dt, s, on_iteration);
   r.wave_text = fitted_wave_text(r.fit);
   // The measures of the wave as the file holds it, as `wavetool check` reads it.
@@ -34,10 +41,17 @@ fit_job_result run_fit_job(
   return r;
 }
 
-wave_result source_wave(const plan_wave& w, const plan_target&) {
-  if (std::holds_alternative<seed_source>(w.source)) {
-    // To be wired: the seed drawn for the target's spectrum, once the library holds it.
-    return {{}, file_error{w.name, 0, "seed waves are not drawn yet"}};
+wave_result source_wave(const plan_wave& w, const plan_target& t) {
+  if (const seed_source* seed = std::get_if<seed_source>(&w.source)) {
+    const motion::seed_grid g = seed_grid_of(*seed);
+    std::vector<std::complex<double>> fx(static_cast<std::size_t>(g.nf));
+    std::vector<double> acc(static_cast<std::size_t>(g.nt));
+    auto idum = static_cast<std::int32_t>(seed->seed);
+    motion::seed_wave(idum, g, t.spectrum.spectrum, fx, acc);
+    motion::seed_corners corners;
+    corners.te = g.nt * g.dt;
+    motion::shape_with_envelope(acc, g.dt, corners);
+    return parse_wave(waveio::seed_file_text(acc, g.dt), w.name);
   }
   const record_source& rec = std::get<record_source>(w.source);
   record_request request;

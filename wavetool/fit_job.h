@@ -23,14 +23,15 @@ struct fit_job_result {
 // The design settings of a plan's fit options: unset keys keep the fit's own defaults.
 motion::design_settings design_settings_of(const fit_overrides& f);
 
-// Fits w with settings s, calling on_iteration after every iteration.
+// Fits w to the target spectrum with settings s (whose own target is replaced by the spectrum at
+// w's grid), calling on_iteration after every iteration.
 fit_job_result run_fit_job(
-    const wave& w, const motion::design_settings& s,
+    const wave& w, const motion::design_spectrum& target, motion::design_settings s,
     const std::function<void(const motion::iteration_report&)>& on_iteration);
 
 // The wave a plan's source gives for a target: a record exactly as `wavetool import` writes it
-// and `wavetool fit` reads it back. A seed is drawn for the target's spectrum once the seed
-// computation is in the library; until then it is refused.
+// and `wavetool fit` reads it back; a seed drawn for the target's spectrum exactly as `wavetool
+// seed` writes it, with its defaults (the plan has checked that the spectrum covers it).
 wave_result source_wave(const plan_wave& w, const plan_target& t);
 
 }  // namespace wavetool

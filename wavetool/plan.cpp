@@ -7,94 +7,15 @@
 #include <functional>
 #include <map>
 
+#include "motion/seed_wave.h"
 #include "waveio/text_fields.h"
+#include "wavetool/plan_values.h"
 #include "wavetool/wave_file.h"
 
 namespace wavetool {
 namespace {
 
-int line_of(const toml::node& n) {
-  return static_cast<int>(n.source().begin.line);
-}
-
-// The checks of one table: the first failure is kept, with its line.
-struct checker {
-  const std::filesystem::path& file;
-  std::optional<waveio::file_error> error;
-
-  // Keys come in name order, not in the order of the lines: the earliest line is told.
-  bool fail(int line, std::string message) {
-    if (!error || (line > 0 && line < error->line)) {
-      error = waveio::file_error{file.string(), line, std::move(message)};
-    }
-    return false;
-  }
-};
-
-bool is_number(const toml::node& n) {
-  return n.is_integer() || n.is_floating_point();
-}
-double number(const toml::node& n) {
-  return n.is_integer() ? static_cast<double>(n.as_integer()->get()) : n.as_floating_point()->get();
-}
-
-// A text out of its set, or any text when the set is empty.
-std::optional<std::string> text_in(checker& c, std::string_view key, const toml::node& n,
-                                   std::initializer_list<std::string_view> set) {
-  if (!n.is_string()) {
-    c.fail(line_of(n), std::string(key) + ": expected a text in double quotes");
-    return std::nullopt;
-  }
-  std::string s = n.as_string()->get();
-  if (set.size() != 0 && std::find(set.begin(), set.end(), s) == set.end()) {
-    std::string all;
-    for (std::string_view v : set) all += (all.empty() ? "" : ", ") + std::string(v);
-    c.fail(line_of(n),
-           std::string(key) + ": expected one of " + all + ", found " + waveio::quoted(s));
-    return std::nullopt;
-  }
-  return s;
-}
-
-std::optional<std::int64_t> integer_in(checker& c, std::string_view key, const toml::node& n,
-                                       std::int64_t lo, std::int64_t hi) {
-  if (!n.is_integer() || n.as_integer()->get() < lo || n.as_integer()->get() > hi) {
-    c.fail(line_of(n), std::string(key) + ": expected an integer from " + std::to_string(lo) +
-                           " to " + std::to_string(hi));
-    return std::nullopt;
-  }
-  return n.as_integer()->get();
-}
-
-// A number that passes ok, described by what for the message.
-std::optional<double> real_in(checker& c, std::string_view key, const toml::node& n,
-                              const std::function<bool(double)>& ok, std::string_view what) {
-  if (!is_number(n) || !ok(number(n))) {
-    c.fail(line_of(n), std::string(key) + ": expected " + std::string(what));
-    return std::nullopt;
-  }
-  return number(n);
-}
-
-std::optional<std::vector<double>> numbers(checker& c, std::string_view key, const toml::node& n,
-                                           std::size_t count, std::string_view what) {
-  const toml::array* a = n.as_array();
-  std::vector<double> v;
-  if (a && a->size() == count) {
-    for (const toml::node& x : *a) {
-      if (is_number(x)) v.push_back(number(x));
-    }
-  }
-  if (v.size() != count) {
-    c.fail(line_of(n), std::string(key) + ": expected " + std::string(what));
-    return std::nullopt;
-  }
-  return v;
-}
-
-bool positive(double x) {
-  return x > 0.0 && std::isfinite(x);
-}
+using namespace plan_values;
 
 // A name becomes a folder or a file name: letters, digits, '-', '_' and '.', not first.
 bool file_name_like(std::string_view s) {
@@ -145,57 +66,78 @@ bool read_fit_key(checker& c, const std::string& key, const toml::node& n, fit_o
   return true;
 }
 
-bool read_spectrum_key(checker& c, const std::string& key, const toml::node& n, spectrum_keys& s) {
-  const auto set = [](auto& to, auto&& value) {
-    if (value) to = *value;
+// The TOML value of a spectrum key as the command line's text, after a check of its type alone:
+// the spectrum options check the rest, with the command line's rules. False when not a key.
+bool read_spectrum_key(checker& c, const std::string& key, const toml::node& n, spectrum_keys& keys,
+                       std::map<std::string, int>& lines) {
+  static const std::map<std::string, char> types{
+      {"spectrum", 's'}, {"level", 's'}, {"ground", 's'},  {"table", 's'}, {"soil", 'i'},
+      {"ec8_type", 'i'}, {"zone", 'n'},  {"damping", 'n'}, {"ag", 'n'},    {"sds", 'n'},
+      {"sd1", 'n'},      {"tl", 'n'},    {"window", 'w'}};
+  const auto type = types.find(key);
+  if (type == types.end()) return false;
+  const auto text_of = [](const toml::node& x) {
+    return x.is_integer() ? std::to_string(x.as_integer()->get())
+                          : waveio::shortest_text(x.as_floating_point()->get());
   };
-  if (key == "spectrum") {
-    set(s.spectrum, text_in(c, key, n, {"bedrock", "surface", "ec8", "asce7", "table"}));
-  } else if (key == "level") {
-    set(s.level, text_in(c, key, n, {"extreme", "rare"}));
-  } else if (key == "zone") {
-    set(s.zone, real_in(
-                    c, key, n, [](double z) { return z > 0.0 && z <= 1.5; }, "0 < Z <= 1.5"));
-  } else if (key == "soil") {
-    s.soil = integer_in(c, key, n, 1, 3);
-  } else if (key == "damping") {
-    set(s.damping, real_in(
-                       c, key, n, [](double h) { return h > 0.0 && h < 1.0; }, "0 < H < 1"));
-  } else if (key == "ec8_type") {
-    s.ec8_type = integer_in(c, key, n, 1, 2);
-  } else if (key == "ground") {
-    s.ground = text_in(c, key, n, {"A", "B", "C", "D", "E"});
-  } else if (key == "ag" || key == "sds" || key == "sd1" || key == "tl") {
-    const auto v = real_in(c, key, n, positive, "a positive number");
-    (key == "ag" ? s.ag : key == "sds" ? s.sds : key == "sd1" ? s.sd1 : s.tl) = v;
-  } else if (key == "table") {
-    s.table = text_in(c, key, n, {});
-  } else if (key == "window") {
-    constexpr std::string_view what = "two periods [TMIN, TMAX] with 0 < TMIN < TMAX";
-    if (const auto v = numbers(c, key, n, 2, what)) {
-      if (!((*v)[0] > 0.0 && (*v)[0] < (*v)[1] && std::isfinite((*v)[1]))) {
-        c.fail(line_of(n), "window: expected " + std::string(what));
-        return true;
+  std::optional<std::string> text;
+  switch (type->second) {
+    case 's':
+      text = text_in(c, key, n, {});
+      break;
+    case 'i':
+      if (n.is_integer())
+        text = text_of(n);
+      else
+        c.fail(line_of(n), key + ": expected an integer");
+      break;
+    case 'n':
+      if (is_number(n))
+        text = text_of(n);
+      else
+        c.fail(line_of(n), key + ": expected a number");
+      break;
+    default:
+      if (const auto v = numbers(c, key, n, 2, "two periods [TMIN, TMAX]")) {
+        text = text_of(*n.as_array()->get(0)) + "," + text_of(*n.as_array()->get(1));
       }
-      s.window = {(*v)[0], (*v)[1]};
-    }
-  } else {
-    return false;
   }
+  std::string spelled = key;
+  std::replace(spelled.begin(), spelled.end(), '_', '-');
+  if (text) keys[spelled] = *text;
+  lines[spelled] = line_of(n);
   return true;
 }
 
-// What today's fit can aim at: the bedrock spectrum as fitwave defines it. Replaced by the design
-// spectra's own check once they are in the library.
-std::optional<std::string> unsupported_spectrum(const spectrum_keys& s) {
-  const spectrum_keys today;
-  if (s.spectrum == today.spectrum && s.level == today.level && s.zone == today.zone && !s.soil &&
-      s.damping == today.damping && !s.ec8_type && !s.ground && !s.ag && !s.sds && !s.sd1 &&
-      !s.tl && !s.table && s.window == today.window) {
-    return std::nullopt;
+// The target's spectrum by the spectrum options' rules (the message names the key at its line),
+// then what fit cannot aim at yet, then a table's rows, which must reach over the window.
+void check_spectrum(checker& c, plan_target& t, const std::map<std::string, int>& lines) {
+  const spectrum_choice choice = spectrum_from_keys(t.keys, "");
+  if (!choice.ok()) {
+    int line = t.line;
+    for (const auto& [key, at] : lines) {
+      if (choice.error.starts_with(key + ":")) line = at;
+    }
+    c.fail(line, choice.error);
+    return;
   }
-  return "this spectrum cannot be fitted yet: today a target is the bedrock spectrum at level "
-         "extreme, zone 1, damping 0.05, window [0.02, 10]";
+  t.spectrum = choice.request;
+  if (t.spectrum.spectrum.damping != motion::default_damping) {
+    c.fail(lines.at("damping"), "damping: fits aim at 5 % damping only, for now");
+  } else if (t.spectrum.window_min != motion::default_window_min ||
+             t.spectrum.window_max != motion::default_window_max) {
+    c.fail(lines.at("window"), "window: fits judge over the default 0.02 to 10 s only, for now");
+  } else if (t.spectrum.spectrum.kind == motion::spectrum_kind::table) {
+    t.spectrum.table_file = (c.file.parent_path() / t.spectrum.table_file).string();
+    if (const auto e = load_table(t.spectrum)) {
+      if (!c.error) c.error = *e;  // the table's own line
+    } else if (!motion::covers(t.spectrum.spectrum, t.spectrum.window_min) ||
+               !motion::covers(t.spectrum.spectrum, t.spectrum.window_max)) {
+      c.fail(lines.at("table"), "table: its periods do not reach over the window " +
+                                    waveio::short_text(t.spectrum.window_min) + " to " +
+                                    waveio::short_text(t.spectrum.window_max) + " s");
+    }
+  }
 }
 
 // The keys of one [[wave]] besides its name and fit keys.
@@ -257,19 +199,22 @@ const toml::array* tables_of(checker& c, const toml::table& root, std::string_vi
   return n->as_array();
 }
 
-void read_targets(checker& c, const toml::table& root, const spectrum_keys& base, plan& p) {
+// base: [defaults]'s spectrum keys, with their lines.
+void read_targets(checker& c, const toml::table& root, const spectrum_keys& base,
+                  const std::map<std::string, int>& base_lines, plan& p) {
   if (const toml::array* a = tables_of(c, root, "target")) {
     for (const toml::node& x : *a) {
       const toml::table& t = *x.as_table();
-      plan_target target{name_of_table(c, t, "[[target]]"), line_of(t), base, {}};
+      plan_target target{name_of_table(c, t, "[[target]]"), line_of(t), base, {}, {}};
+      std::map<std::string, int> lines = base_lines;
       for (const auto& [k, v] : t) {
         const std::string key(k.str());
-        if (key != "name" && !read_spectrum_key(c, key, v, target.spectrum) &&
+        if (key != "name" && !read_spectrum_key(c, key, v, target.keys, lines) &&
             !read_fit_key(c, key, v, target.fit)) {
           c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [[target]]");
         }
       }
-      if (const auto why = unsupported_spectrum(target.spectrum)) c.fail(target.line, *why);
+      if (!c.error) check_spectrum(c, target, lines);
       p.targets.push_back(std::move(target));
     }
   }
@@ -293,10 +238,18 @@ void read_waves(checker& c, const toml::table& root, plan& p) {
       if (seed_line.has_value() == record_line.has_value()) {
         c.fail(wave.line, "[[wave]]: expected either seed or record");
       } else if (seed_line) {
-        // Seeds are drawn once the seed computation is in the library (see fit_job.h).
-        c.fail(*seed_line,
-               "seed waves are not drawn yet: draw it with seedwave and give its file "
-               "as record");
+        const double dt = seed.dt.value_or(motion::default_seed_dt);
+        const double end =
+            static_cast<double>(seed.samples.value_or(motion::default_seed_samples)) * dt;
+        if (dt > motion::max_seed_dt) {
+          c.fail(wave.line,
+                 "dt: a seed's step is at most " + waveio::short_text(motion::max_seed_dt) + " s");
+        } else if (end < motion::seed_corners{}.td) {
+          c.fail(wave.line, "samples: the seed lasts " + waveio::short_text(end) +
+                                " s, shorter than its envelope's " +
+                                waveio::short_text(motion::seed_corners{}.td) + " s");
+        }
+        wave.source = seed;
       } else {
         rec.path = p.file.parent_path() / rec.path;
         if (!std::filesystem::is_regular_file(rec.path)) {
@@ -307,6 +260,23 @@ void read_waves(checker& c, const toml::table& root, plan& p) {
         wave.source = rec;
       }
       p.waves.push_back(std::move(wave));
+    }
+  }
+}
+
+// A seed's amplitudes come from the spectrum at every period of its grid, up to its length: a
+// table must reach that far, it is never extrapolated.
+void refuse_seeds_beyond_tables(checker& c, const plan& p) {
+  for (const plan_wave& w : p.waves) {
+    const seed_source* seed = std::get_if<seed_source>(&w.source);
+    if (!seed) continue;
+    const motion::seed_grid g = seed_grid_of(*seed);
+    for (const plan_target& t : p.targets) {
+      if (!motion::covers_seed(t.spectrum.spectrum, g)) {
+        c.fail(w.line, "seed: the table of target " + waveio::quoted(t.name) +
+                           " does not reach the seed's periods " + waveio::short_text(2.0 * g.dt) +
+                           " to " + waveio::short_text(g.dur) + " s (never extrapolated)");
+      }
     }
   }
 }
@@ -339,6 +309,7 @@ plan_result parse_plan(std::string_view text, const std::filesystem::path& file)
   }
   checker c{file, std::nullopt};
   spectrum_keys base;
+  std::map<std::string, int> base_lines;
   for (const auto& [k, v] : root) {
     const std::string key(k.str());
     if (key == "defaults") {
@@ -348,7 +319,8 @@ plan_result parse_plan(std::string_view text, const std::filesystem::path& file)
       }
       for (const auto& [dk, dv] : *v.as_table()) {
         const std::string d(dk.str());
-        if (!read_spectrum_key(c, d, dv, base) && !read_fit_key(c, d, dv, r.p.defaults)) {
+        if (!read_spectrum_key(c, d, dv, base, base_lines) &&
+            !read_fit_key(c, d, dv, r.p.defaults)) {
           c.fail(line_of(dv), "unknown key " + waveio::quoted(d) + " in [defaults]");
         }
       }
@@ -358,8 +330,9 @@ plan_result parse_plan(std::string_view text, const std::filesystem::path& file)
                              "[[wave]])");
     }
   }
-  read_targets(c, root, base, r.p);
+  read_targets(c, root, base, base_lines, r.p);
   read_waves(c, root, r.p);
+  refuse_seeds_beyond_tables(c, r.p);
   refuse_twins(c, r.p.targets, "target");
   refuse_twins(c, r.p.waves, "wave");
   if (!c.error && r.p.targets.empty()) c.fail(0, "expected at least one [[target]]");
@@ -373,6 +346,12 @@ plan_result read_plan(const std::filesystem::path& file) {
   const auto text = read_text(file, e);
   if (!text) return {{}, e};
   return parse_plan(*text, file);
+}
+
+motion::seed_grid seed_grid_of(const seed_source& s) {
+  return motion::make_seed_grid(
+      static_cast<std::int32_t>(s.samples.value_or(motion::default_seed_samples)),
+      s.dt.value_or(motion::default_seed_dt));
 }
 
 fit_overrides settings_of(const plan& p, std::size_t t, std::size_t w) {

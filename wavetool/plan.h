@@ -12,23 +12,11 @@
 #include <variant>
 #include <vector>
 
+#include "motion/seed_wave.h"
 #include "waveio/file_error.h"
+#include "wavetool/spectrum_options.h"
 
 namespace wavetool {
-
-// The design spectrum of a target, with the command line's spectrum keys.
-struct spectrum_keys {
-  std::string spectrum = "bedrock";
-  std::string level = "extreme";
-  double zone = 1.0;
-  std::optional<std::int64_t> soil;
-  double damping = 0.05;
-  std::optional<std::int64_t> ec8_type;
-  std::optional<std::string> ground;
-  std::optional<double> ag, sds, sd1, tl;
-  std::optional<std::string> table;
-  std::array<double, 2> window{0.02, 10.0};  // s
-};
 
 // The fit options a plan may set in [defaults], a [[target]] or a [[wave]] (the wave's own win,
 // then the target's); unset keys keep the fit's defaults.
@@ -58,7 +46,8 @@ struct record_source {
 struct plan_target {
   std::string name;
   int line = 0;
-  spectrum_keys spectrum;
+  spectrum_keys keys;         // as the command line spells them, [defaults]'s included
+  spectrum_request spectrum;  // checked, a table's rows read
   fit_overrides fit;
 };
 struct plan_wave {
@@ -85,13 +74,18 @@ struct plan_result {
 // The plan in text, read as the file `file` (whose folder records are relative to). Refuses, with
 // the line: TOML syntax, unknown keys, values of the wrong type or outside their set, a name that
 // cannot be a file name, two targets or two waves of one name, a missing record, a spectrum that
-// cannot be fitted yet and a seed wave (not drawn yet: see fit_job.h).
+// the spectrum options refuse or fit cannot aim at yet (a damping other than 0.05, a window of
+// its own), a table that does not reach over the window or a seed's periods, a seed shorter than
+// its envelope.
 plan_result parse_plan(std::string_view text, const std::filesystem::path& file);
 plan_result read_plan(const std::filesystem::path& file);
 
 // The settings of target t's fit of wave w: the wave's own keys, then the target's, then the
 // plan's defaults.
 fit_overrides settings_of(const plan& p, std::size_t t, std::size_t w);
+
+// The grid of a seed wave: its samples and step, or seedwave's.
+motion::seed_grid seed_grid_of(const seed_source& s);
 
 // The export layouts a plan or the command line may name.
 inline constexpr std::array<std::string_view, 3> export_layouts{"columns", "opensees", "at2"};

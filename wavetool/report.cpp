@@ -6,6 +6,7 @@
 
 #include "motion/criteria.h"
 #include "motion/measures.h"
+#include "motion/target_grid.h"
 #include "waveio/text_fields.h"
 #include "wavetool/wave_file.h"
 
@@ -40,15 +41,30 @@ std::string inline_svg(const std::string& svg, const std::string& prefix) {
   return s;
 }
 
-// The definition of the target, in the engineer's terms.
-std::string target_definition(const spectrum_keys& s) {
-  return "Engineering bedrock, extremely rare level, " + fixed(100.0 * s.damping, 0) +
-         " % damping: S<sub>a</sub> = 320 + 3000&thinsp;T (T &lt; 0.16 s), 800 (0.16 &le; T &le; "
-         "0.64 s), 512/T (T &gt; 0.64 s) gal.";
+// The definition of the target, in the engineer's terms: its name and parameters, with the
+// formula of fitwave's target or the rows of a table.
+std::string target_definition(const spectrum_request& s) {
+  std::string text = html_escaped(motion::description(s.spectrum)) + ".";
+  if (motion::is_fitwave_target(s.spectrum)) {
+    text +=
+        " S<sub>a</sub> = 320 + 3000&thinsp;T (T &lt; 0.16 s), 800 (0.16 &le; T &le; "
+        "0.64 s), 512/T (T &gt; 0.64 s) gal.";
+  }
+  if (s.spectrum.kind == motion::spectrum_kind::table) {
+    text +=
+        "</p>\n<table class=\"criteria\"><tr><th>period (s)</th><th>S<sub>a</sub> "
+        "(gal)</th></tr>\n";
+    for (std::size_t k = 0; k < s.spectrum.periods.size(); ++k) {
+      text += "<tr><td>" + g9(s.spectrum.periods[k]) + "</td><td>" + g9(s.spectrum.sa[k]) +
+              "</td></tr>\n";
+    }
+    text += "</table>\n<p>";
+  }
+  return text;
 }
 
-std::string criteria_table(const spectrum_keys& s) {
-  const std::string w = g9(s.window[0]) + "&ndash;" + g9(s.window[1]) + " s";
+std::string criteria_table(const spectrum_request& s) {
+  const std::string w = g9(s.window_min) + "&ndash;" + g9(s.window_max) + " s";
   return "<table class=\"criteria\"><tr><th>criterion</th><th>measure</th><th>periods</th>"
          "<th>limit</th></tr>\n<tr><td>1</td><td>smallest ratio to the target</td><td>" +
          w + "</td><td>&ge; " + waveio::shortest_text(motion::cr1_limit) +
@@ -121,7 +137,7 @@ target_data spectra_data(std::span<const double> t, std::span<const double> targ
   return d;
 }
 
-std::string spectra_script(const std::string& data, const spectrum_keys& s,
+std::string spectra_script(const std::string& data, const spectrum_request& s,
                            const std::vector<std::string>& names) {
   const std::size_t n = names.size();
   std::string plot =
@@ -132,14 +148,14 @@ std::string spectra_script(const std::string& data, const spectrum_keys& s,
   }
   plot += ", '' using 1:" + std::to_string(n + 3) +
           " with lines lw 2 dt 2 lc rgb '#c00000' title 'mean of the waves'";
-  return "set logscale xy\nset xrange [" + g9(s.window[0]) + ":" + g9(s.window[1]) +
+  return "set logscale xy\nset xrange [" + g9(s.window_min) + ":" + g9(s.window_max) +
          "]\nset grid xtics mxtics ytics lc rgb '#d0d0d0'\nset xlabel 'Period (s)'\n"
          "set ylabel 'Spectral acceleration, " +
-         fixed(100.0 * s.damping, 0) + " % damping (gal)'\nset key bottom left box opaque\n" +
-         plot + "\n";
+         fixed(100.0 * s.spectrum.damping, 0) +
+         " % damping (gal)'\nset key bottom left box opaque\n" + plot + "\n";
 }
 
-std::string ratio_script(const std::string& data, const spectrum_keys& s,
+std::string ratio_script(const std::string& data, const spectrum_request& s,
                          const std::vector<std::string>& names) {
   std::string plot = "plot";
   for (std::size_t k = 0; k < names.size(); ++k) {
@@ -147,7 +163,7 @@ std::string ratio_script(const std::string& data, const spectrum_keys& s,
             " with lines lw 1 lt " + std::to_string(k + 1) + " title " + gp_text(names[k]);
   }
   const std::string limit = waveio::shortest_text(motion::cr1_limit);
-  return "set logscale x\nset xrange [" + g9(s.window[0]) + ":" + g9(s.window[1]) +
+  return "set logscale x\nset xrange [" + g9(s.window_min) + ":" + g9(s.window_max) +
          "]\nset yrange [0.5:1.5]\nset grid xtics mxtics ytics lc rgb '#d0d0d0'\n"
          "set xlabel 'Period (s)'\nset ylabel 'Spectrum / target'\nset key top left box opaque\n"
          "set arrow from graph 0, first " +

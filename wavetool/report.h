@@ -17,11 +17,11 @@ namespace wavetool {
 
 // The periods (s) at which the report draws every spectrum: n evenly spaced in log over the
 // target's window, so that waves of different lengths and steps share them.
-std::vector<double> report_periods(const spectrum_keys& s, std::size_t n = 200);
+std::vector<double> report_periods(const spectrum_request& s, std::size_t n = 200);
 // The target (gal) at those periods.
-std::vector<double> target_at(const spectrum_keys& s, std::span<const double> periods);
+std::vector<double> target_at(const spectrum_request& s, std::span<const double> periods);
 // The acceleration response spectrum (gal) of a wave at the target's damping at those periods.
-std::vector<double> response_at(const wave& w, const spectrum_keys& s,
+std::vector<double> response_at(const wave& w, const spectrum_request& s,
                                 std::span<const double> periods);
 
 // A figure drawn by gnuplot from a script and its data files, as SVG text; or why not.

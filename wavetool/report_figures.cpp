@@ -6,7 +6,7 @@
 #include <numbers>
 #include <thread>
 
-#include "numeric/design.h"
+#include "motion/design_spectrum.h"
 #include "numeric/spectrum.h"
 #include "wavetool/report.h"
 #include "wavetool/wave_file.h"
@@ -15,31 +15,31 @@ extern char** environ;
 
 namespace wavetool {
 
-std::vector<double> report_periods(const spectrum_keys& s, std::size_t n) {
+std::vector<double> report_periods(const spectrum_request& s, std::size_t n) {
   std::vector<double> t(n);
-  const double ratio = s.window[1] / s.window[0];
+  const double ratio = s.window_max / s.window_min;
   for (std::size_t k = 0; k < n; ++k) {
-    t[k] = s.window[0] * std::pow(ratio, static_cast<double>(k) / static_cast<double>(n - 1));
+    t[k] = s.window_min * std::pow(ratio, static_cast<double>(k) / static_cast<double>(n - 1));
   }
   return t;
 }
 
-std::vector<double> target_at(const spectrum_keys&, std::span<const double> periods) {
-  // Today's only target, the bedrock spectrum; the design spectra's own evaluation replaces it.
+std::vector<double> target_at(const spectrum_request& s, std::span<const double> periods) {
   std::vector<double> sa(periods.size());
-  for (std::size_t k = 0; k < periods.size(); ++k) sa[k] = numeric::dtgtsa(periods[k]);
+  for (std::size_t k = 0; k < periods.size(); ++k)
+    sa[k] = motion::spectral_acceleration(s.spectrum, periods[k]);
   return sa;
 }
 
-std::vector<double> response_at(const wave& w, const spectrum_keys& s,
+std::vector<double> response_at(const wave& w, const spectrum_request& s,
                                 std::span<const double> periods) {
   std::vector<float> omega(periods.size()), sa(periods.size());
   for (std::size_t k = 0; k < periods.size(); ++k) {
     omega[k] = static_cast<float>(2.0 * std::numbers::pi / periods[k]);
   }
   numeric::spectrum_engine engine;
-  engine.spectrum(static_cast<float>(s.damping), w.dt, static_cast<int>(w.acc.size()), w.acc, omega,
-                  sa);
+  engine.spectrum(static_cast<float>(s.spectrum.damping), w.dt, static_cast<int>(w.acc.size()),
+                  w.acc, omega, sa);
   return {sa.begin(), sa.end()};
 }
 

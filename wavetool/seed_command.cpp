@@ -16,11 +16,9 @@
 namespace wavetool {
 namespace {
 
-// seedwave's wave: 8192 samples at 0.01 s.
-constexpr std::int32_t default_samples = 8192;
-constexpr double default_dt = 0.01;
-// Coarser steps cannot carry a design motion; the time field of the layout holds the rest.
-constexpr double max_dt = 0.1;
+constexpr std::int32_t default_samples = motion::default_seed_samples;
+constexpr double default_dt = motion::default_seed_dt;
+constexpr double max_dt = motion::max_seed_dt;
 
 struct seed_options {
   spectrum_keys keys;

@@ -15,6 +15,7 @@ namespace wavetool {
 struct suite_fit {
   fit_item item;
   fit_overrides used;
+  motion::design_spectrum target;
   wave input;
   fit_job_result result;
 };

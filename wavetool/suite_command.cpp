@@ -130,7 +130,11 @@ int run_suite(const suite_options& o) {
   for (const fit_item& f : chosen) {
     wave_result w = source_wave(p.waves[f.wave], p.targets[f.target]);
     if (!w.ok()) return fail(*w.error);
-    work.push_back({f, settings_of(p, f.target, f.wave), std::move(w.w), {}});
+    work.push_back({f,
+                    settings_of(p, f.target, f.wave),
+                    p.targets[f.target].spectrum.spectrum,
+                    std::move(w.w),
+                    {}});
   }
   const auto start = std::chrono::steady_clock::now();
   std::size_t done = 0;

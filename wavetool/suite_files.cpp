@@ -12,21 +12,34 @@ double json_float(float x) {
   return textio::scan_real(waveio::shortest_text(x)).value;
 }
 
-nlohmann::ordered_json spectrum_json(const spectrum_keys& s) {
+// The target's spectrum with the keys of its kind, as a plan names them.
+nlohmann::ordered_json spectrum_json(const spectrum_request& r) {
+  const motion::design_spectrum& s = r.spectrum;
   nlohmann::ordered_json j;
-  j["spectrum"] = s.spectrum;
-  j["level"] = s.level;
-  j["zone"] = s.zone;
-  if (s.soil) j["soil"] = *s.soil;
+  j["spectrum"] = motion::kind_name(s.kind);
+  switch (s.kind) {
+    case motion::spectrum_kind::bedrock:
+    case motion::spectrum_kind::surface:
+      j["level"] = s.level == motion::spectrum_level::rare ? "rare" : "extreme";
+      j["zone"] = s.zone;
+      if (s.kind == motion::spectrum_kind::surface) j["soil"] = s.soil;
+      break;
+    case motion::spectrum_kind::ec8:
+      j["ec8_type"] = s.ec8_type;
+      j["ground"] = std::string(1, s.ground);
+      j["ag"] = s.ag;
+      break;
+    case motion::spectrum_kind::asce7:
+      j["sds"] = s.sds;
+      j["sd1"] = s.sd1;
+      j["tl"] = s.tl;
+      break;
+    case motion::spectrum_kind::table:
+      j["table"] = s.table_name;
+      break;
+  }
   j["damping"] = s.damping;
-  if (s.ec8_type) j["ec8_type"] = *s.ec8_type;
-  if (s.ground) j["ground"] = *s.ground;
-  if (s.ag) j["ag"] = *s.ag;
-  if (s.sds) j["sds"] = *s.sds;
-  if (s.sd1) j["sd1"] = *s.sd1;
-  if (s.tl) j["tl"] = *s.tl;
-  if (s.table) j["table"] = *s.table;
-  j["window"] = {s.window[0], s.window[1]};
+  j["window"] = {r.window_min, r.window_max};
   return j;
 }
 
