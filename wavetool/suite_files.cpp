@@ -65,7 +65,7 @@ std::filesystem::path fit_file(const std::filesystem::path& dir, const plan& p, 
 
 std::string fit_result_json(const plan& p, const fit_item& f, const fit_job_result& r,
                             const fit_overrides& used) {
-  const motion::criteria& c = r.fit.last.measures;
+  const motion::criteria& c = r.fit.kept.measures;
   const motion::motion_summary& m = r.measures;
   const motion::design_settings s = design_settings_of(used);
   nlohmann::ordered_json j;
