@@ -160,7 +160,14 @@ outcome fit_case(const trial_wave& w, const std::string& spectrum) {
   // The displacement limit follows the long-period level: soil 2 raises the bedrock's 2.025 times.
   if (spectrum == "soil2") s.max_pgd *= 2.025;
   const motion::design_result r =
-      motion::design_fit(acc, step.dt, s, [](const motion::iteration_report&) {});
+      motion::design_fit(acc, step.dt, s, [](const motion::iteration_report& x) {
+        if (std::getenv("TRIAL_TRACE") == nullptr) return;
+        const motion::criteria& c = x.measures;
+        std::printf("     it %2d  %.4f %.4f %.4f %.4f  v %.2f d %.2f pgd %.1f\n", x.iteration,
+                    static_cast<double>(c.cr1), static_cast<double>(c.cr2),
+                    static_cast<double>(c.cr3), static_cast<double>(c.cr4), x.end.velocity,
+                    x.end.displacement, x.pgd);
+      });
   outcome o;
   o.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   o.passed = r.passed;
@@ -171,6 +178,24 @@ outcome fit_case(const trial_wave& w, const std::string& spectrum) {
               w.name.c_str(), spectrum.c_str(), r.passed ? "passed" : "NOT PASSED",
               r.last.iteration, r.kept.iteration, o.pgd, o.seconds, static_cast<double>(c.cr1),
               static_cast<double>(c.cr2), static_cast<double>(c.cr3), static_cast<double>(c.cr4));
+  if (std::getenv("TRIAL_DETAIL") != nullptr && !r.final_sa.empty()) {
+    // the ten grid points of the judged window with the worst ratio
+    std::vector<std::pair<float, float>> pts;
+    for (std::int32_t j = 2; j <= r.g.nom; ++j) {
+      const float t = motion::period_of(motion::omega_at(j, r.g.dom));
+      if (t < 0.02f || t > 10.0f) continue;
+      const auto k = static_cast<std::size_t>(j - 1);
+      pts.push_back({r.final_sa[k] / r.target[k], t});
+    }
+    std::sort(pts.begin(), pts.end());
+    std::printf("   low:");
+    for (std::size_t i = 0; i < 8 && i < pts.size(); ++i)
+      std::printf(" %.3f@%.3f", static_cast<double>(pts[i].first), static_cast<double>(pts[i].second));
+    std::printf("\n   high:");
+    for (std::size_t i = 0; i < 8 && i < pts.size(); ++i)
+      std::printf(" %.3f@%.3f", static_cast<double>(pts[pts.size()-1-i].first), static_cast<double>(pts[pts.size()-1-i].second));
+    std::printf("\n");
+  }
   std::fflush(stdout);
   return o;
 }

@@ -8,6 +8,7 @@
 #include <numbers>
 #include <utility>
 
+#include "motion/empty_band.h"
 #include "motion/prepared_fit.h"
 #include "motion/response_spectrum.h"
 #include "motion/spectra_table.h"
@@ -186,7 +187,8 @@ design_result design_fit(std::span<const float> wave, float dt, const design_set
   rest_work work(nt);
   const fit_state state{fds, fds1, ddy};
   const double step = static_cast<double>(dt);
-  correction_control control(g, settings.limits, settings.recorded_step);
+  fill_empty_band(g, settings.recorded_step, fds);
+  correction_control control(g, settings.limits);
   fit_shortfall best;
   std::int32_t stale = 0;  // iterations since the best one
   for (std::int32_t it = 1; it <= settings.max_iterations; ++it) {
