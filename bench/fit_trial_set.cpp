@@ -21,7 +21,7 @@
 
 #include "motion/design_fit.h"
 #include "motion/resample.h"
-#include "numeric/design.h"
+#include "motion/target_grid.h"
 #include "textio/textio.h"
 #include "wavetool/wave_file.h"
 
@@ -110,36 +110,26 @@ std::vector<trial_wave> trial_waves(const fs::path& scratch) {
   return waves;
 }
 
-// Temporary, until the design spectra are the library's: the surface spectrum of soil 2 and the
-// Eurocode 8 type 1 spectrum of ground C at ag = 0.3 g, in gal at period t (s).
-double soil2_gs(double t) {
-  const double tu = 0.64 * 2.025 / 1.5;
-  if (t < 0.64) return 1.5;
-  if (t < tu) return 1.5 * t / 0.64;
-  return 2.025;
-}
-double ec8_c(double t) {
-  const double ag = 0.3 * 980.665, s = 1.15, tb = 0.2, tc = 0.6, td = 2.0;
-  if (t < tb) return ag * s * (1.0 + t / tb * (2.5 - 1.0));
-  if (t <= tc) return 2.5 * ag * s;
-  if (t <= td) return 2.5 * ag * s * tc / t;
-  return 2.5 * ag * s * tc * td / (t * t);
+// The spectra of the trials: the bedrock's, the surface of soil 2 (both extremely rare) and the
+// Eurocode 8 type 1 spectrum of ground C at ag = 0.3 g.
+motion::design_spectrum spectrum_named(const std::string& name) {
+  motion::design_spectrum s;
+  if (name == "soil2") {
+    s.kind = motion::spectrum_kind::surface;
+    s.soil = 2;
+  } else if (name == "ec8") {
+    s.kind = motion::spectrum_kind::ec8;
+    s.ground = 'C';
+    s.ag = 0.3;
+  }
+  return s;
 }
 
-// The target at the grid points of a wave of nt samples at dt; empty for the bedrock default.
+// The target at the grid points of a wave of nt samples at dt.
 std::vector<float> target_for(const std::string& spectrum, std::size_t nt, float dt) {
-  if (spectrum == "bedrock") return {};
   const auto n = static_cast<std::int32_t>(nt);
   const motion::grid g = motion::make_grid(n, dt, motion::transform_length(n).nf);
-  std::vector<float> target(static_cast<std::size_t>(g.nom), 0.0f);
-  for (std::int32_t j = 2; j <= g.nom; ++j) {
-    const float omega = motion::omega_at(j, g.dom);
-    const double t = static_cast<double>(motion::period_of(omega));
-    const double sa =
-        spectrum == "soil2" ? static_cast<double>(numeric::tgtsa(omega)) * soil2_gs(t) : ec8_c(t);
-    target[static_cast<std::size_t>(j - 1)] = static_cast<float>(sa);
-  }
-  return target;
+  return motion::target_on_grid(g, spectrum_named(spectrum));
 }
 
 struct outcome {
@@ -156,9 +146,12 @@ outcome fit_case(const trial_wave& w, const std::string& spectrum) {
   motion::design_settings s;
   s.corners = w.corners;
   if (step.factor > 1) s.recorded_step = w.dt;
+  if (const char* l = std::getenv("TRIAL_LIMITS")) {
+    std::sscanf(l, "%f,%f,%f,%f", &s.limits.top_band, &s.limits.max_step, &s.limits.neighbours,
+                &s.limits.max_weight);
+  }
   s.target = target_for(spectrum, acc.size(), step.dt);
-  // The displacement limit follows the long-period level: soil 2 raises the bedrock's 2.025 times.
-  if (spectrum == "soil2") s.max_pgd *= 2.025;
+  s.max_pgd = motion::plausible_pgd(spectrum_named(spectrum));
   const motion::design_result r =
       motion::design_fit(acc, step.dt, s, [](const motion::iteration_report& x) {
         if (std::getenv("TRIAL_TRACE") == nullptr) return;

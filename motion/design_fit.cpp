@@ -134,6 +134,13 @@ void correction_aim(const grid& g, const long_period_taper& taper, std::span<con
   }
 }
 
+double plausible_pgd(const design_spectrum& s) {
+  constexpr double period = 10.0;  // s, where the bedrock's displacement is read
+  if (!covers(s, period)) return bedrock_pgd_limit;
+  const double ratio = spectral_acceleration(s, period) / spectral_acceleration({}, period);
+  return bedrock_pgd_limit * std::max(1.0, ratio);
+}
+
 fit_shortfall shortfall_of(const iteration_report& x, const design_settings& settings) {
   fit_shortfall f;
   const auto check = [&f](bool ok, double violation) {

@@ -11,6 +11,7 @@
 
 #include "motion/correction_limits.h"
 #include "motion/criteria.h"
+#include "motion/design_spectrum.h"
 #include "motion/fit.h"
 #include "motion/grid.h"
 #include "motion/prepared_fit.h"
@@ -42,6 +43,15 @@ void correction_aim(const grid& g, const long_period_taper& taper, std::span<con
                     std::span<const float> input, std::span<const float> current,
                     std::span<float> aim);
 
+// The largest peak displacement (cm) of a passing wave at rest for the bedrock spectrum: about
+// three times the 1.3 m of spectral displacement its constant pseudo-velocity implies at 10 s.
+inline constexpr double bedrock_pgd_limit = 400.0;
+
+// The same for target s: bedrock_pgd_limit, raised in proportion where the target's level at
+// 10 s lies above the bedrock spectrum's (the soil's amplification at the surface, a zone factor
+// above 1, a damping below 5 %). A table that does not reach 10 s keeps the bedrock's limit.
+double plausible_pgd(const design_spectrum& s);
+
 struct design_settings {
   corner_times corners;
   std::int32_t max_iterations = 30;
@@ -57,9 +67,8 @@ struct design_settings {
   // A run stops when this many iterations in a row have not come closer to passing than the
   // best one before them.
   std::int32_t patience = 20;
-  // The largest peak displacement (cm) of a passing wave at rest: about three times the 1.3 m
-  // of spectral displacement the bedrock spectrum implies at 10 s.
-  double max_pgd = 400.0;
+  // The largest peak displacement (cm) of a passing wave at rest; plausible_pgd of the target.
+  double max_pgd = bedrock_pgd_limit;
   // The spectrum to fit (gal) at grid points j = 2..nom of the wave's grid (element j-1); empty:
   // the bedrock design spectrum.
   std::vector<float> target;

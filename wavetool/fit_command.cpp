@@ -214,6 +214,7 @@ int run_fit(const fit_options& o, spectrum_request request) {
   if (step.factor != 1) s.recorded_step = in.w.dt;
   s.damping = static_cast<float>(request.spectrum.damping);
   s.judged = judged;
+  s.max_pgd = motion::plausible_pgd(request.spectrum);
   // fitwave's target is the fit's own; another is evaluated at the grid of the wave as fitted.
   std::string named;
   if (!motion::is_fitwave_target(request.spectrum)) {

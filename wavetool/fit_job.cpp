@@ -32,6 +32,7 @@ fit_job_result run_fit_job(
   const auto nt = static_cast<std::int32_t>(w.acc.size());
   s.target =
       motion::target_on_grid(motion::make_grid(nt, w.dt, motion::transform_length(nt).nf), target);
+  s.max_pgd = motion::plausible_pgd(target);
   r.fit = motion::design_fit(w.acc, w.dt, s, on_iteration);
   r.wave_text = fitted_wave_text(r.fit);
   // The measures of the wave as the file holds it, as `wavetool check` reads it.
