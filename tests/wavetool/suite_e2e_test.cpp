@@ -111,6 +111,10 @@ TEST(wavetool_suite, same_bytes_for_any_jobs_and_one_command_per_fit_listed) {
   prepare(d, quick_plan());
   const run_result one = run(d, {"suite", "plan.toml", "--out", "one", "--jobs", "1"});
   const run_result two = run(d, {"suite", "plan.toml", "--out", "two", "--jobs", "2"});
+  // Both fits at once, each on two engine threads: the same bytes again.
+  const run_result wide =
+      run(d, {"suite", "plan.toml", "--out", "wide", "--jobs", "2", "--threads-per-fit", "2"});
+  EXPECT_EQ(wide.out, std::string(none_passed) + "wide/summary.csv, wide/report.html\n");
   EXPECT_EQ(one.status, 3) << one.err;
   EXPECT_EQ(one.out, std::string(none_passed) + "one/summary.csv, one/report.html\n");
   EXPECT_EQ(two.out, std::string(none_passed) + "two/summary.csv, two/report.html\n");
@@ -149,6 +153,7 @@ TEST(wavetool_suite, same_bytes_for_any_jobs_and_one_command_per_fit_listed) {
                                              "surface2-L1/random2.json"};
   EXPECT_EQ(names, expected);
   EXPECT_TRUE(files == tree(d / "two")) << "--jobs 1 and --jobs 2 wrote different bytes";
+  EXPECT_TRUE(files == tree(d / "wide")) << "--threads-per-fit 2 wrote different bytes";
 
   const run_result list = run(d, {"suite", "plan.toml", "--out", "elsewhere", "--list"});
   EXPECT_EQ(list.status, 0);
