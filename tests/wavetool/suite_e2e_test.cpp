@@ -435,6 +435,11 @@ TEST(wavetool_suite, bad_plans_are_refused_with_their_line) {
        "wavetool: plan.toml:4: damping: expected 0 < H < 1, found 1.5\n"},
       {"[[target]]\nname = \"t\"\n[[wave]]\nname = \"w\"\nseed = 1\nkeep_step = 1\n",
        "wavetool: plan.toml:6: keep_step: expected true or false\n"},
+      // Refused as `wavetool fit` refuses the wave, once it is read, before any fit.
+      {"[[target]]\nname = \"t\"\nwindow = [500, 600]\n[[wave]]\nname = \"w\"\n"
+       "record = \"seed1.csv\"\nformat = \"columns\"\n",
+       "wavetool: t/w: criterion 1 cannot be judged: no period of 8192 samples at 0.01 s lies in "
+       "its window 500..600 s\n"},
       {"[[target]]\nname = \"t\"\nspectrum = \"table\"\ntable = \"short.txt\"\n",
        "wavetool: plan.toml:4: table: the table's periods 0.1 to 5 s do not reach the criteria's "
        "0.02 to 10 s (never extrapolated)\n"},
