@@ -1,23 +1,18 @@
 #include "wavetool/check.h"
 
-#include <charconv>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <vector>
 
 #include "motion/prepared_fit.h"
 #include "motion/target_grid.h"
-#include "textio/textio.h"
 #include "waveio/text_fields.h"
+#include "wavetool/result_json.h"
 
 namespace wavetool {
 
 using waveio::float_text;
 namespace {
-
-double json_float(float x) {
-  return textio::scan_real(shortest_text(x)).value;
-}
 
 std::string row(const char* key, const std::string& value, const char* unit) {
   char buffer[128];
@@ -34,12 +29,6 @@ std::string measure_text(double x) {
 }
 
 }  // namespace
-
-std::string shortest_text(float x) {
-  char buffer[32];
-  const auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
-  return {buffer, r.ptr};
-}
 
 std::string limit_text(const motion::criterion_rule& rule) {
   std::string limit = shortest_text(rule.limit);
@@ -146,16 +135,7 @@ std::string report_json(const check_report& r) {
   const motion::motion_summary& m = r.measures;
   nlohmann::ordered_json j;
   if (!r.spectrum.empty()) j["spectrum"] = r.spectrum;
-  j["samples"] = m.samples;
-  j["dt"] = json_float(static_cast<float>(m.dt));
-  j["pga"] = m.pga;
-  j["pga_time"] = m.pga_time;
-  j["pgv"] = m.pgv;
-  j["pgd"] = m.pgd;
-  j["end_velocity"] = m.end_velocity;
-  j["end_displacement"] = m.end_displacement;
-  j["arias"] = m.arias;
-  j["d5_95"] = m.d5_95;
+  add_measures(j, m, false);
   if (r.criteria) {
     j["criteria"] = nlohmann::ordered_json::object();
     for (std::size_t k = 0; k < motion::criteria_count; ++k) {

@@ -9,6 +9,7 @@
 
 #include "motion/criteria.h"
 #include "motion/measures.h"
+#include "waveio/text_fields.h"
 #include "wavetool/spectrum_options.h"
 #include "wavetool/wave_file.h"
 
@@ -37,7 +38,7 @@ std::optional<motion::criteria> fitwave_criteria(std::span<const float> acc, flo
 std::string criteria_help();
 
 // A float as its shortest decimal that reads back as it: 0.01, not 0.00999999978.
-std::string shortest_text(float x);
+using waveio::shortest_text;
 
 // The limit of a rule as shown: ">= 0.85", ">= 1.0".
 std::string limit_text(const motion::criterion_rule& rule);

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "motion/design_fit.h"
-#include "motion/resample.h"
 #include "motion/target_grid.h"
 #include "numeric/design.h"
 #include "wavetool/check.h"
 #include "wavetool/commands.h"
 #include "wavetool/fit_files.h"
+#include "wavetool/fit_setup.h"
 #include "wavetool/spectrum_options.h"
 #include "wavetool/wave_file.h"
 
@@ -120,16 +120,7 @@ std::optional<file_error> refusal_of(const wave& w, const std::string& file,
                             " samples, found " + std::to_string(w.acc.size()) +
                             " (cut a window with wavetool import --start/--end)"};
     case motion::unfit_reason::empty_window: {
-      const std::array<bool, motion::criteria_count> held =
-          motion::computable(motion::make_grid(nt, w.dt, motion::transform_length(nt).nf), judged);
-      std::size_t k = 0;
-      while (held[k]) ++k;
-      const motion::period_window p = motion::window_of(k, judged);
-      return file_error{file, 0,
-                        "criterion " + std::to_string(k + 1) + " cannot be judged: no period of " +
-                            std::to_string(nt) + " samples at " + shortest_text(w.dt) +
-                            " s lies in its window " + shortest_text(p.shortest) + ".." +
-                            shortest_text(p.longest) + " s"};
+      return file_error{file, 0, unjudged_criterion(w, judged).value_or("")};
     }
     default:  // the reader has refused a wave of fewer than 2 samples or a bad step
       return std::nullopt;
@@ -174,12 +165,8 @@ int run_fit(const fit_options& o, spectrum_request request) {
   }
   const std::string shown_name =
       o.wave == standard_stream ? std::string(standard_input_name) : o.wave;
-  const motion::fit_step step = motion::fit_step_for(in.w.dt, judged.shortest, o.keep_step);
-  wave fitted_input = in.w;
-  if (step.factor != 1) {
-    fitted_input.acc = motion::resample(in.w.acc, step.factor);
-    fitted_input.dt = step.dt;
-  }
+  const fit_input prepared = fit_input_of(in.w, judged, o.keep_step);
+  const wave& fitted_input = prepared.w;
   if (const auto refusal = refusal_of(fitted_input, shown_name, judged)) {
     // Told of the wave as given where it is refused already at its own step.
     std::cerr << describe(refusal_of(in.w, shown_name, judged).value_or(*refusal)) << '\n';
@@ -195,12 +182,7 @@ int run_fit(const fit_options& o, spectrum_request request) {
       return exit_bad_input;
     }
   }
-  if (step.factor != 1) {
-    char note[200];
-    std::snprintf(note, sizeof note,
-                  ": step %.6g s is coarser than half the window's shortest period: resampled "
-                  "to %.6g s by band-limited interpolation, fitted and written at that step",
-                  static_cast<double>(in.w.dt), static_cast<double>(step.dt));
+  if (const std::string note = resampled_note(prepared); !note.empty()) {
     std::cerr << "wavetool: " << shown_name << note << '\n';
   }
   for (const std::string& note : envelope_notes(corners, fitted_input)) {
@@ -211,16 +193,9 @@ int run_fit(const fit_options& o, spectrum_request request) {
   s.corners = corners;
   s.max_iterations = o.max_iterations;
   s.rest = !o.no_rest;
-  if (step.factor != 1) s.recorded_step = in.w.dt;
-  s.damping = static_cast<float>(request.spectrum.damping);
-  s.judged = judged;
-  s.max_pgd = motion::plausible_pgd(request.spectrum);
-  // fitwave's target is the fit's own; another is evaluated at the grid of the wave as fitted.
+  aim_at(s, request, prepared);
   std::string named;
   if (!motion::is_fitwave_target(request.spectrum)) {
-    const auto nt = static_cast<std::int32_t>(fitted_input.acc.size());
-    const motion::grid g = motion::make_grid(nt, fitted_input.dt, motion::transform_length(nt).nf);
-    s.target = motion::target_on_grid(g, request.spectrum);
     named = motion::description(request.spectrum);
     console << "fitting to " << named << '\n';
   }

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "motion/seed_wave.h"
-#include "motion/target_grid.h"
 #include "waveio/seed_file.h"
 #include "wavetool/fit_files.h"
 #include "wavetool/import.h"
@@ -20,19 +19,21 @@ motion::design_settings design_settings_of(const fit_overrides& f) {
 }
 
 fit_job_result run_fit_job(
-    const wave& w, const motion::design_spectrum& target, motion::design_settings s,
+    const fit_input& in, const spectrum_request& target, motion::design_settings s,
     const std::function<void(const motion::iteration_report&)>& on_iteration) {
   fit_job_result r;
+  const wave& w = in.w;
   if (motion::transform_length(static_cast<std::int32_t>(w.acc.size())).nf == 0) {
     r.refused = "expected at most " + std::to_string(motion::max_transform_length) +
                 " samples, found " + std::to_string(w.acc.size()) +
                 " (cut a window with start and end)";
     return r;
   }
-  const auto nt = static_cast<std::int32_t>(w.acc.size());
-  s.target =
-      motion::target_on_grid(motion::make_grid(nt, w.dt, motion::transform_length(nt).nf), target);
-  s.max_pgd = motion::plausible_pgd(target);
+  if (const auto why = unjudged_criterion(w, criteria_window(target))) {
+    r.refused = *why;
+    return r;
+  }
+  aim_at(s, target, in);
   r.fit = motion::design_fit(w.acc, w.dt, s, on_iteration);
   r.wave_text = fitted_wave_text(r.fit);
   // The measures of the wave as the file holds it, as `wavetool check` reads it.

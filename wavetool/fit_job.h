@@ -8,6 +8,7 @@
 
 #include "motion/design_fit.h"
 #include "motion/measures.h"
+#include "wavetool/fit_setup.h"
 #include "wavetool/plan.h"
 #include "wavetool/wave_file.h"
 
@@ -23,10 +24,11 @@ struct fit_job_result {
 // The design settings of a plan's fit options: unset keys keep the fit's own defaults.
 motion::design_settings design_settings_of(const fit_overrides& f);
 
-// Fits w to the target spectrum with settings s (whose own target is replaced by the spectrum at
-// w's grid), calling on_iteration after every iteration.
+// Fits the wave in (as fit_input_of sets it up) with settings s aimed at the target as
+// `wavetool fit` aims (its spectrum at its damping, criteria 1, 3 and 4 over its window),
+// calling on_iteration after every iteration.
 fit_job_result run_fit_job(
-    const wave& w, const motion::design_spectrum& target, motion::design_settings s,
+    const fit_input& in, const spectrum_request& target, motion::design_settings s,
     const std::function<void(const motion::iteration_report&)>& on_iteration);
 
 // The wave a plan's source gives for a target: a record exactly as `wavetool import` writes it

@@ -43,12 +43,12 @@ bool read_fit_key(checker& c, const std::string& key, const toml::node& n, fit_o
     }
   } else if (key == "max_iterations") {
     f.max_iterations = integer_in(c, key, n, 1, 1000);
-  } else if (key == "no_rest") {
+  } else if (key == "no_rest" || key == "keep_step") {
     if (!n.is_boolean()) {
-      c.fail(line_of(n), "no_rest: expected true or false");
+      c.fail(line_of(n), key + ": expected true or false");
       return true;
     }
-    f.no_rest = n.as_boolean()->get();
+    (key == "no_rest" ? f.no_rest : f.keep_step) = n.as_boolean()->get();
   } else if (key == "export") {
     const toml::array* a = n.as_array();
     if (!a) {
@@ -110,7 +110,7 @@ bool read_spectrum_key(checker& c, const std::string& key, const toml::node& n, 
 }
 
 // The target's spectrum by the spectrum options' rules (the message names the key at its line),
-// then what fit cannot aim at yet, then a table's rows, which must reach over the window.
+// then a table's rows, which must hold every period the criteria judge, as for `wavetool fit`.
 void check_spectrum(checker& c, plan_target& t, const std::map<std::string, int>& lines) {
   const spectrum_choice choice = spectrum_from_keys(t.keys, "");
   if (!choice.ok()) {
@@ -122,20 +122,12 @@ void check_spectrum(checker& c, plan_target& t, const std::map<std::string, int>
     return;
   }
   t.spectrum = choice.request;
-  if (t.spectrum.spectrum.damping != motion::default_damping) {
-    c.fail(lines.at("damping"), "damping: fits aim at 5 % damping only, for now");
-  } else if (t.spectrum.window_min != motion::default_window_min ||
-             t.spectrum.window_max != motion::default_window_max) {
-    c.fail(lines.at("window"), "window: fits judge over the default 0.02 to 10 s only, for now");
-  } else if (t.spectrum.spectrum.kind == motion::spectrum_kind::table) {
+  if (t.spectrum.spectrum.kind == motion::spectrum_kind::table) {
     t.spectrum.table_file = (c.file.parent_path() / t.spectrum.table_file).string();
     if (const auto e = load_table(t.spectrum)) {
       if (!c.error) c.error = *e;  // the table's own line
-    } else if (!motion::covers(t.spectrum.spectrum, t.spectrum.window_min) ||
-               !motion::covers(t.spectrum.spectrum, t.spectrum.window_max)) {
-      c.fail(lines.at("table"), "table: its periods do not reach over the window " +
-                                    waveio::short_text(t.spectrum.window_min) + " to " +
-                                    waveio::short_text(t.spectrum.window_max) + " s");
+    } else if (const auto short_table = uncovered_criteria(t.spectrum)) {
+      c.fail(lines.at("table"), "table: " + short_table->message);
     }
   }
 }
@@ -360,6 +352,7 @@ fit_overrides settings_of(const plan& p, std::size_t t, std::size_t w) {
     if (o->corners) f.corners = o->corners;
     if (o->max_iterations) f.max_iterations = o->max_iterations;
     if (o->no_rest) f.no_rest = o->no_rest;
+    if (o->keep_step) f.keep_step = o->keep_step;
     if (o->exports) f.exports = o->exports;
   }
   return f;

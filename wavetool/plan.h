@@ -24,6 +24,7 @@ struct fit_overrides {
   std::optional<std::array<float, 4>> corners;  // TB, TC, TD, TE (s)
   std::optional<std::int64_t> max_iterations;
   std::optional<bool> no_rest;
+  std::optional<bool> keep_step;  // fit at a coarse record's own step, as --keep-step
   std::optional<std::vector<std::string>> exports;  // key `export`
 };
 
@@ -74,9 +75,8 @@ struct plan_result {
 // The plan in text, read as the file `file` (whose folder records are relative to). Refuses, with
 // the line: TOML syntax, unknown keys, values of the wrong type or outside their set, a name that
 // cannot be a file name, two targets or two waves of one name, a missing record, a spectrum that
-// the spectrum options refuse or fit cannot aim at yet (a damping other than 0.05, a window of
-// its own), a table that does not reach over the window or a seed's periods, a seed shorter than
-// its envelope.
+// the spectrum options refuse, a table that does not hold the periods the criteria judge or a
+// seed's periods, a seed shorter than its envelope.
 plan_result parse_plan(std::string_view text, const std::filesystem::path& file);
 plan_result read_plan(const std::filesystem::path& file);
 

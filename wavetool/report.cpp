@@ -151,7 +151,7 @@ std::string spectra_script(const std::string& data, const spectrum_request& s,
   return "set logscale xy\nset xrange [" + g9(s.window_min) + ":" + g9(s.window_max) +
          "]\nset grid xtics mxtics ytics lc rgb '#d0d0d0'\nset xlabel 'Period (s)'\n"
          "set ylabel 'Spectral acceleration, " +
-         fixed(100.0 * s.spectrum.damping, 0) +
+         waveio::short_text(100.0 * s.spectrum.damping) +
          " % damping (gal)'\nset key bottom left box opaque\n" + plot + "\n";
 }
 

@@ -1,6 +1,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <numbers>
@@ -43,43 +44,62 @@ std::vector<double> response_at(const wave& w, const spectrum_request& s,
   return {sa.begin(), sa.end()};
 }
 
-figure_result draw_figure(const std::filesystem::path& work, const std::string& name,
-                          const std::string& script, int height) {
-  figure_result r;
+namespace {
+
+// The figures drawn by one gnuplot, in order: a start of gnuplot costs more than a figure.
+std::vector<figure_result> draw_in_one(const std::filesystem::path& work, const std::string& name,
+                                       std::span<const figure_job> jobs) {
+  std::vector<figure_result> out(jobs.size());
   const std::filesystem::path gp = work / (name + ".gp");
-  const std::filesystem::path svg = work / (name + ".svg");
-  // Fixed size and font, no mouse script: the page stays self-contained and prints the same.
-  const std::string text = "set terminal svg size 760," + std::to_string(height) +
-                           " font 'sans,11' noenhanced\nset output '" + svg.string() +
-                           "'\nset encoding utf8\ncd '" + work.string() + "'\n" + script +
-                           "\nunset output\n";
-  if (const auto e = write_atomically(gp, text)) {
-    r.error = describe(*e);
-    return r;
+  std::string text = "cd '" + work.string() + "'\n";
+  for (const figure_job& j : jobs) {
+    // Each from gnuplot's defaults; fixed size and font, no mouse script: the page stays
+    // self-contained and prints the same.
+    text += "reset session\nset terminal svg size 760," + std::to_string(j.height) +
+            " font 'sans,11' noenhanced\nset output '" + j.name + ".svg'\nset encoding utf8\n" +
+            j.script + "\nunset output\n";
   }
+  const auto fail_all = [&](const std::string& why) {
+    for (figure_result& r : out) r.error = why;
+    return out;
+  };
+  if (const auto e = write_atomically(gp, text)) return fail_all(describe(*e));
   std::string program = "gnuplot", file = gp.string();
   char* argv[] = {program.data(), file.data(), nullptr};
   pid_t pid = 0;
-  if (posix_spawnp(&pid, "gnuplot", nullptr, nullptr, argv, environ) != 0) {
-    r.gnuplot_missing = true;
-    return r;
-  }
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  bool missing = posix_spawnp(&pid, "gnuplot", nullptr, nullptr, argv, environ) != 0;
+  if (!missing) {
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    // posix_spawnp may report a missing program only through the child's exit status 127.
+    missing = WIFEXITED(status) && WEXITSTATUS(status) == 127;
   }
-  // posix_spawnp may report a missing program only through the child's exit status 127.
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 127) {
-    r.gnuplot_missing = true;
-    return r;
+  if (missing) {
+    for (figure_result& r : out) r.gnuplot_missing = true;
+    return out;
   }
-  waveio::file_error e;
-  const auto out = read_text(svg, e);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !out) {
-    r.error = "wavetool: " + gp.string() + ": gnuplot could not draw the figure";
-    return r;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    return fail_all("wavetool: " + gp.string() + ": gnuplot could not draw the figures");
   }
-  r.svg = *out;
-  return r;
+  for (std::size_t k = 0; k < jobs.size(); ++k) {
+    waveio::file_error e;
+    const auto svg = read_text(work / (jobs[k].name + ".svg"), e);
+    if (!svg) {
+      out[k].error = "wavetool: " + gp.string() + ": gnuplot did not draw " + jobs[k].name;
+    } else {
+      out[k].svg = *svg;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+figure_result draw_figure(const std::filesystem::path& work, const std::string& name,
+                          const std::string& script, int height) {
+  const figure_job job{name, script, height};
+  return draw_in_one(work, name, std::span(&job, 1))[0];
 }
 
 std::vector<figure_result> draw_figures(const std::filesystem::path& work,
@@ -87,13 +107,15 @@ std::vector<figure_result> draw_figures(const std::filesystem::path& work,
   std::vector<figure_result> out(jobs.size());
   const std::size_t lanes =
       std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), jobs.size());
+  // One gnuplot per core, each drawing a run of figures in page order.
   std::vector<std::thread> pool;
   pool.reserve(lanes);
   for (std::size_t lane = 0; lane < lanes; ++lane) {
     pool.emplace_back([&, lane] {
-      for (std::size_t k = lane; k < jobs.size(); k += lanes) {
-        out[k] = draw_figure(work, jobs[k].name, jobs[k].script, jobs[k].height);
-      }
+      const std::size_t from = lane * jobs.size() / lanes, to = (lane + 1) * jobs.size() / lanes;
+      const std::vector<figure_result> drawn =
+          draw_in_one(work, "lane" + std::to_string(lane), jobs.subspan(from, to - from));
+      std::copy(drawn.begin(), drawn.end(), out.begin() + static_cast<std::ptrdiff_t>(from));
     });
   }
   for (std::thread& t : pool) t.join();

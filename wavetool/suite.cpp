@@ -7,12 +7,18 @@
 
 namespace wavetool {
 
-void run_fits(std::vector<suite_fit>& fits, int jobs,
+int threads_per_fit(int jobs, int cores) {
+  return std::max(1, cores / std::max(1, jobs));
+}
+
+void run_fits(std::vector<suite_fit>& fits, int jobs, int threads,
               const std::function<void(std::size_t)>& on_done) {
-  if (jobs <= 0) jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  if (jobs <= 0) jobs = cores;
   const std::size_t workers = std::min(static_cast<std::size_t>(jobs), fits.size());
-  // One engine thread per fit when fits share the cores; all of them for a fit alone.
-  const int engine_threads = workers > 1 ? 1 : 0;
+  const int engine_threads =
+      threads > 0 ? threads
+                  : threads_per_fit(static_cast<int>(std::max<std::size_t>(1, workers)), cores);
   std::atomic<std::size_t> next{0};
   std::mutex done;
   const auto work = [&] {

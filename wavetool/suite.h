@@ -15,16 +15,20 @@ namespace wavetool {
 struct suite_fit {
   fit_item item;
   fit_overrides used;
-  motion::design_spectrum target;
-  wave input;
+  spectrum_request target;
+  fit_input input;
   fit_job_result result;
 };
 
+// The threads of each fit's spectrum engine when jobs fits run at once on cores cores: the
+// cores shared out, at least one each.
+int threads_per_fit(int jobs, int cores);
+
 // Fits every entry, min(jobs, entries) at a time (jobs <= 0: one per hardware thread), each fit
-// claiming the next in plan order. When several run at once each fit's spectrum engine takes
-// one thread, so the cores go to whole fits; the results do not depend on it. on_done(k) is
-// called once per entry as it finishes, one call at a time.
-void run_fits(std::vector<suite_fit>& fits, int jobs,
+// claiming the next in plan order, each with threads engine threads (<= 0: threads_per_fit of
+// the fits at once and the hardware threads); the results do not depend on either. on_done(k)
+// is called once per entry as it finishes, one call at a time.
+void run_fits(std::vector<suite_fit>& fits, int jobs, int threads,
               const std::function<void(std::size_t)>& on_done);
 
 // A word as the shell reads it back: as it is when it holds only safe characters, else in

@@ -17,6 +17,7 @@ struct suite_options {
   std::string plan;
   std::string out;
   int jobs = 0;
+  int threads = 0;  // engine threads per fit; 0: the cores shared out among the fits at once
   bool list = false;
   std::string only;
   bool report_only = false;
@@ -124,22 +125,28 @@ int run_suite(const suite_options& o) {
     }
     if (chosen.empty()) return fail({o.plan, 0, "no fit named " + o.only + " (TARGET/WAVE)"});
   }
-  // Every wave is read before any fit starts, so that bad input leaves nothing behind.
+  // Every wave is read and set up as `wavetool fit` sets it up before any fit starts, so that
+  // bad input leaves nothing behind; a resampled wave is told of in plan order.
   std::vector<suite_fit> work;
   work.reserve(chosen.size());
   for (const fit_item& f : chosen) {
-    wave_result w = source_wave(p.waves[f.wave], p.targets[f.target]);
+    const wave_result w = source_wave(p.waves[f.wave], p.targets[f.target]);
     if (!w.ok()) return fail(*w.error);
-    work.push_back({f,
-                    settings_of(p, f.target, f.wave),
-                    p.targets[f.target].spectrum.spectrum,
-                    std::move(w.w),
-                    {}});
+    const fit_overrides used = settings_of(p, f.target, f.wave);
+    const spectrum_request& target = p.targets[f.target].spectrum;
+    fit_input in = fit_input_of(w.w, criteria_window(target), used.keep_step.value_or(false));
+    if (const auto why = unjudged_criterion(in.w, criteria_window(target))) {
+      return fail({fit_name(p, f), 0, *why});
+    }
+    if (const std::string note = resampled_note(in); !note.empty()) {
+      std::cerr << "wavetool: " << fit_name(p, f) << note << '\n';
+    }
+    work.push_back({f, used, target, std::move(in), {}});
   }
   const auto start = std::chrono::steady_clock::now();
   std::size_t done = 0;
   std::optional<file_error> write_error;
-  run_fits(work, o.jobs, [&](std::size_t k) {
+  run_fits(work, o.jobs, o.threads, [&](std::size_t k) {
     const suite_fit& f = work[k];
     if (f.result.refused) {
       if (!write_error) write_error = file_error{p.waves[f.item.wave].name, 0, *f.result.refused};
@@ -175,6 +182,10 @@ void add_suite_command(CLI::App& app, int& status, const std::string& program) {
                   "summary.json, report.html")
       ->required();
   sub->add_option("--jobs", o->jobs, "fits at once (default: one per core)")
+      ->check(CLI::Range(1, 4096));
+  sub->add_option("--threads-per-fit", o->threads,
+                  "spectrum engine threads of each fit (default: the cores shared out among "
+                  "the fits at once, at least one each)")
       ->check(CLI::Range(1, 4096));
   auto* list = sub->add_flag("--list", o->list, "print one command per fit, for other machines");
   auto* only = sub->add_option("--only", o->only, "fit TARGET/WAVE alone and write its files");

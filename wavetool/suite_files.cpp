@@ -1,16 +1,11 @@
 #include "wavetool/suite_files.h"
 
-#include "textio/textio.h"
 #include "waveio/text_fields.h"
+#include "wavetool/result_json.h"
 #include "wavetool/wave_file.h"
 
 namespace wavetool {
 namespace {
-
-// A float in JSON as the double of its shortest decimal, so that 0.85 shows as 0.85.
-double json_float(float x) {
-  return textio::scan_real(waveio::shortest_text(x)).value;
-}
 
 // The target's spectrum with the keys of its kind, as a plan names them.
 nlohmann::ordered_json spectrum_json(const spectrum_request& r) {
@@ -77,20 +72,13 @@ std::string fit_result_json(const plan& p, const fit_item& f, const fit_job_resu
   j["cr2"] = json_float(c.cr2);
   j["cr3"] = json_float(c.cr3);
   j["cr4"] = json_float(c.cr4);
-  j["pga"] = m.pga;
-  j["pgv"] = m.pgv;
-  j["pgd"] = m.pgd;
-  j["end_velocity"] = m.end_velocity;
-  j["end_displacement"] = m.end_displacement;
-  j["arias"] = m.arias;
-  j["d5_95"] = m.d5_95;
-  j["samples"] = m.samples;
-  j["dt"] = json_float(static_cast<float>(m.dt));
+  add_measures(j, m, true);
   nlohmann::ordered_json o = spectrum_json(p.targets[f.target].spectrum);
   o["corners"] = {json_float(s.corners.tb), json_float(s.corners.tc), json_float(s.corners.td),
                   json_float(s.corners.te)};
   o["max_iterations"] = s.max_iterations;
   o["no_rest"] = !s.rest;
+  o["keep_step"] = used.keep_step.value_or(false);
   o["export"] = used.exports.value_or(std::vector<std::string>{});
   j["options"] = o;
   return j.dump(2) + "\n";
@@ -141,8 +129,9 @@ std::string summary_csv(const std::vector<fit_summary>& fits) {
     text += s.target + "," + s.wave + "," + (s.passed ? "passed" : "not passed") + "," +
             std::to_string(s.iterations);
     for (const float c : {s.cr1, s.cr2, s.cr3, s.cr4}) text += "," + waveio::shortest_text(c);
-    for (const double x :
-         {m.pga, m.pgv, m.pgd, m.end_velocity, m.end_displacement, m.arias, m.d5_95}) {
+    // The peak is a sample of the wave: shown as the float it is.
+    text += "," + waveio::shortest_text(static_cast<float>(m.pga));
+    for (const double x : {m.pgv, m.pgd, m.end_velocity, m.end_displacement, m.arias, m.d5_95}) {
       text += "," + waveio::shortest_text(x);
     }
     text += "\n";

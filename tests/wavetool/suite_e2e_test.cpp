@@ -3,6 +3,7 @@
 // commands run through GNU parallel; the report page in a real browser; exports read back.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -70,6 +71,7 @@ constexpr std::string_view none_passed =
 void prepare(const scratch_dir& d, std::string_view plan = plan_text) {
   fs::copy_file(GM_GOLDEN_DIR "/seed1.csv", d / "seed1.csv");
   fs::copy_file(GM_WAVETOOL_DATA "/RSN753_LOMAP_CLS000.AT2", d / "lomap.AT2");
+  write_file(d / "short.txt", "0.1 800\n1 800\n5 160\n");  // short of the criteria's periods
   write_file(d / "plan.toml", plan);
 }
 
@@ -109,6 +111,10 @@ TEST(wavetool_suite, same_bytes_for_any_jobs_and_one_command_per_fit_listed) {
   prepare(d, quick_plan());
   const run_result one = run(d, {"suite", "plan.toml", "--out", "one", "--jobs", "1"});
   const run_result two = run(d, {"suite", "plan.toml", "--out", "two", "--jobs", "2"});
+  // Both fits at once, each on two engine threads: the same bytes again.
+  const run_result wide =
+      run(d, {"suite", "plan.toml", "--out", "wide", "--jobs", "2", "--threads-per-fit", "2"});
+  EXPECT_EQ(wide.out, std::string(none_passed) + "wide/summary.csv, wide/report.html\n");
   EXPECT_EQ(one.status, 3) << one.err;
   EXPECT_EQ(one.out, std::string(none_passed) + "one/summary.csv, one/report.html\n");
   EXPECT_EQ(two.out, std::string(none_passed) + "two/summary.csv, two/report.html\n");
@@ -147,6 +153,7 @@ TEST(wavetool_suite, same_bytes_for_any_jobs_and_one_command_per_fit_listed) {
                                              "surface2-L1/random2.json"};
   EXPECT_EQ(names, expected);
   EXPECT_TRUE(files == tree(d / "two")) << "--jobs 1 and --jobs 2 wrote different bytes";
+  EXPECT_TRUE(files == tree(d / "wide")) << "--threads-per-fit 2 wrote different bytes";
 
   const run_result list = run(d, {"suite", "plan.toml", "--out", "elsewhere", "--list"});
   EXPECT_EQ(list.status, 0);
@@ -198,10 +205,23 @@ TEST(wavetool_suite, results_agree_with_check_of_every_written_wave) {
     const run_result check = run(d, {"check", "out/" + fits[k] + ".csv", "--json"});
     ASSERT_EQ(check.status, 0) << check.err;
     const nlohmann::json c = nlohmann::json::parse(check.out);
-    for (const char* key : {"pga", "pgv", "pgd", "end_velocity", "end_displacement", "arias",
+    for (const char* key : {"pga_time", "pgv", "pgd", "end_velocity", "end_displacement", "arias",
                             "d5_95", "samples", "dt"}) {
       EXPECT_EQ(j[key], c[key]) << fits[k] << " " << key;
     }
+    // The peak is a float sample: written as its shortest decimal, "355.4", not as the
+    // "355.3999938964844" it widens to (check shows the widened double).
+    const auto pga = static_cast<float>(c["pga"].get<double>());
+    char pga_text[32];
+    const std::string shortest(pga_text, std::to_chars(pga_text, pga_text + 32, pga).ptr);
+    EXPECT_NE(read_file(d / "out" / (fits[k] + ".json")).find("\"pga\": " + shortest + ",\n"),
+              std::string::npos)
+        << fits[k] << " " << shortest;
+    std::vector<std::string> fields;
+    std::istringstream row(rows[k + 1]);
+    for (std::string field; std::getline(row, field, ',');) fields.push_back(field);
+    ASSERT_EQ(fields.size(), 15u) << rows[k + 1];
+    EXPECT_EQ(fields[8], shortest) << rows[k + 1];
     const nlohmann::json& judged = k < 3 ? c["criteria"] : j;
     if (k < 3) {
       for (const char* key : {"cr1", "cr2", "cr3", "cr4"}) {
@@ -277,6 +297,104 @@ format = "columns"
   EXPECT_EQ(a, b);
 }
 
+std::vector<std::string> words(const std::string& text) {
+  std::vector<std::string> w;
+  std::istringstream in(text);
+  for (std::string x; in >> x;) w.push_back(x);
+  return w;
+}
+
+// A fit in a plan is `wavetool fit` of the same wave with the same options: the same fitted
+// bytes and status; its result file holds the options and the criteria `wavetool check` gives
+// of the written wave against that spectrum; the report draws the chosen damping and window.
+// El Centro's 0.02 s step is resampled to 0.01 s first, with one line on standard error, unless
+// keep_step (the criteria are then judged from the step's shortest period, 0.04 s).
+TEST(wavetool_suite, a_fit_in_a_plan_is_wavetool_fit_with_the_same_options) {
+  struct row {
+    const char* keys;     // the [[target]]'s and the [[wave]]'s own, as in the plan
+    const char* options;  // of fit and check, besides --max-iterations 3 and the corners
+    const char* wave;     // the record
+    const char* note;     // suite's standard error before its progress line
+    const char* page;     // in report.html
+    double dt;            // the step fitted (s)
+  };
+  const std::string resampled =
+      "wavetool: t/w: step 0.02 s is coarser than half the window's shortest period: resampled "
+      "to 0.01 s by band-limited interpolation, fitted and written at that step\n";
+  const row rows[] = {
+      {"damping = 0.03\n", "--damping 0.03", "seed1", "", "Spectral acceleration, 3 % damping",
+       0.01},
+      {"damping = 0.025\nspectrum = \"surface\"\nsoil = 3\n",
+       "--damping 0.025 --spectrum surface --soil 3", "seed1", "",
+       "Spectral acceleration, 2.5 % damping", 0.01},
+      {"window = [0.1, 5]\n", "--window 0.1,5", "seed1", "",
+       "<td>0.1&ndash;5 s</td><td>&ge; 0.85</td>", 0.01},
+      {"", "", "elcentro", resampled.c_str(), "<td>0.02&ndash;10 s</td>", 0.01},
+      {"keep_step = true\n", "--keep-step", "elcentro", "", "<td>0.02&ndash;10 s</td>", 0.02},
+      // A window from 0.05 s judges El Centro at its own step.
+      {"window = [0.05, 10]\n", "--window 0.05,10", "elcentro", "", "<td>0.05&ndash;10 s</td>",
+       0.02},
+  };
+  for (const row& c : rows) {
+    const scratch_dir d;
+    prepare(d, "");
+    fs::copy_file(GM_WAVETOOL_DATA "/elcentro_1940_ns.dat", d / "elcentro.dat");
+    const std::string keys = c.keys;
+    const bool wave_key = keys.starts_with("keep_step");
+    const std::string record = std::string(c.wave) == "seed1"
+                                   ? "record = \"seed1.csv\"\nformat = \"columns\"\n"
+                                   : "record = \"elcentro.dat\"\nformat = \"values\"\n"
+                                     "dt = 0.02\nunits = \"g\"\n";
+    write_file(d / "plan.toml",
+               "[defaults]\nmax_iterations = 3\ncorners = [1, 10, 25, 30]\n"
+               "[[target]]\nname = \"t\"\n" +
+                   (wave_key ? "" : keys) + "[[wave]]\nname = \"w\"\n" + record +
+                   (wave_key ? keys : ""));
+    const run_result suite = run(d, {"suite", "plan.toml", "--out", "out"});
+    ASSERT_NE(suite.status, 1) << c.keys << suite.err;
+    EXPECT_TRUE(suite.err.starts_with(std::string(c.note) + "[1/1] t/w ")) << c.keys << suite.err;
+    EXPECT_EQ(count_of(suite.err, "\n"), std::string(c.note).empty() ? 1u : 2u) << suite.err;
+
+    std::string wave = "seed1.csv";
+    if (wave_key || std::string(c.wave) == "elcentro") {
+      wave = "elcentro.csv";
+      ASSERT_EQ(run(d, {"import", "elcentro.dat", "-o", wave, "--format", "values", "--dt", "0.02",
+                        "--units", "g"})
+                    .status,
+                0);
+    }
+    std::vector<std::string> fit = {
+        "fit", wave, "-o", "fitted.csv", "--max-iterations", "3", "--corners", "1,10,25,30"};
+    for (const std::string& w : words(c.options)) fit.push_back(w);
+    const run_result alone = run(d, fit);
+    EXPECT_EQ(suite.status, alone.status) << c.keys << alone.err;
+    EXPECT_EQ(read_file(d / "out/t/w.csv"), read_file(d / "fitted.csv")) << c.keys;
+
+    const nlohmann::json j = nlohmann::json::parse(read_file(d / "out/t/w.json"));
+    std::vector<std::string> check_args = {"check", "out/t/w.csv", "--json"};
+    for (const std::string& w : words(c.options)) {
+      if (w != "--keep-step") check_args.push_back(w);
+    }
+    const run_result check = run(d, check_args);
+    ASSERT_EQ(check.status, 0) << c.keys << check.err;
+    const nlohmann::json checked = nlohmann::json::parse(check.out);
+    for (const char* key : {"cr1", "cr2", "cr3", "cr4"}) {
+      EXPECT_EQ(j[key], checked["criteria"][key]) << c.keys << key;
+    }
+    EXPECT_EQ(j["dt"], c.dt) << c.keys;
+    const std::string options = c.options;
+    EXPECT_EQ(j["options"]["damping"], options.find("0.025") != std::string::npos  ? 0.025
+                                       : options.find("0.03") != std::string::npos ? 0.03
+                                                                                   : 0.05);
+    EXPECT_EQ(j["options"]["window"],
+              options.find("0.1,5") != std::string::npos     ? nlohmann::json({0.1, 5.0})
+              : options.find("0.05,10") != std::string::npos ? nlohmann::json({0.05, 10.0})
+                                                             : nlohmann::json({0.02, 10.0}));
+    EXPECT_EQ(j["options"]["keep_step"], wave_key) << c.keys;
+    EXPECT_NE(read_file(d / "out/report.html").find(c.page), std::string::npos) << c.keys;
+  }
+}
+
 // A broken plan is refused before any work, with its line, and nothing is written.
 TEST(wavetool_suite, bad_plans_are_refused_with_their_line) {
   struct row {
@@ -310,10 +428,21 @@ TEST(wavetool_suite, bad_plans_are_refused_with_their_line) {
        "wavetool: plan.toml:2: soil: not an option of the bedrock spectrum\n"},
       {"[[target]]\nname = \"t\"\nzone = \"1\"\n",
        "wavetool: plan.toml:3: zone: expected a number\n"},
-      {"[[target]]\nname = \"t\"\nlevel = \"rare\"\ndamping = 0.03\n",
-       "wavetool: plan.toml:4: damping: fits aim at 5 % damping only, for now\n"},
-      {"[[target]]\nname = \"t\"\nwindow = [0.1, 5]\n",
-       "wavetool: plan.toml:3: window: fits judge over the default 0.02 to 10 s only, for now\n"},
+      {"[[target]]\nname = \"t\"\nspectrum = \"asce7\"\nsds = 1.0\nsd1 = 0.6\ntl = 8\n"
+       "damping = 0.03\n",
+       "wavetool: plan.toml:7: damping: the asce7 spectrum is defined at 0.05 only\n"},
+      {"[[target]]\nname = \"t\"\nlevel = \"rare\"\ndamping = 1.5\n",
+       "wavetool: plan.toml:4: damping: expected 0 < H < 1, found 1.5\n"},
+      {"[[target]]\nname = \"t\"\n[[wave]]\nname = \"w\"\nseed = 1\nkeep_step = 1\n",
+       "wavetool: plan.toml:6: keep_step: expected true or false\n"},
+      // Refused as `wavetool fit` refuses the wave, once it is read, before any fit.
+      {"[[target]]\nname = \"t\"\nwindow = [500, 600]\n[[wave]]\nname = \"w\"\n"
+       "record = \"seed1.csv\"\nformat = \"columns\"\n",
+       "wavetool: t/w: criterion 1 cannot be judged: no period of 8192 samples at 0.01 s lies in "
+       "its window 500..600 s\n"},
+      {"[[target]]\nname = \"t\"\nspectrum = \"table\"\ntable = \"short.txt\"\n",
+       "wavetool: plan.toml:4: table: the table's periods 0.1 to 5 s do not reach the criteria's "
+       "0.02 to 10 s (never extrapolated)\n"},
       {"[[target]]\nname = \"a/b\"\n",
        "wavetool: plan.toml:2: name: expected letters, digits, '-', '_' or '.' (not first), found "
        "\"a/b\"\n"},

@@ -1,0 +1,63 @@
+#include "wavetool/fit_setup.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdio>
+
+#include "motion/resample.h"
+#include "motion/target_grid.h"
+#include "waveio/text_fields.h"
+
+namespace wavetool {
+
+fit_input fit_input_of(const wave& given, const motion::period_window& judged, bool keep_step) {
+  const motion::fit_step step = motion::fit_step_for(given.dt, judged.shortest, keep_step);
+  fit_input in{given, 0.0f};
+  if (step.factor != 1) {
+    in.w.acc = motion::resample(given.acc, step.factor);
+    in.w.dt = step.dt;
+    in.recorded_step = given.dt;
+  }
+  return in;
+}
+
+std::string resampled_note(const fit_input& in) {
+  if (in.recorded_step == 0.0f) return {};
+  char note[200];
+  std::snprintf(note, sizeof note,
+                ": step %.6g s is coarser than half the window's shortest period: resampled "
+                "to %.6g s by band-limited interpolation, fitted and written at that step",
+                static_cast<double>(in.recorded_step), static_cast<double>(in.w.dt));
+  return note;
+}
+
+void aim_at(motion::design_settings& s, const spectrum_request& r, const fit_input& in) {
+  s.recorded_step = in.recorded_step;
+  s.damping = static_cast<float>(r.spectrum.damping);
+  s.judged = criteria_window(r);
+  s.max_pgd = motion::plausible_pgd(r.spectrum);
+  if (!motion::is_fitwave_target(r.spectrum)) {
+    const auto nt = static_cast<std::int32_t>(in.w.acc.size());
+    const motion::grid g = motion::make_grid(nt, in.w.dt, motion::transform_length(nt).nf);
+    s.target = motion::target_on_grid(g, r.spectrum);
+  }
+}
+
+std::optional<std::string> unjudged_criterion(const wave& w, const motion::period_window& judged) {
+  const auto nt = static_cast<std::int32_t>(std::min<std::size_t>(w.acc.size(), INT32_MAX));
+  if (motion::fit_refusal(nt, w.dt, judged) != motion::unfit_reason::empty_window) {
+    return std::nullopt;
+  }
+  const std::array<bool, motion::criteria_count> held =
+      motion::computable(motion::make_grid(nt, w.dt, motion::transform_length(nt).nf), judged);
+  std::size_t k = 0;
+  while (held[k]) ++k;
+  const motion::period_window p = motion::window_of(k, judged);
+  return "criterion " + std::to_string(k + 1) + " cannot be judged: no period of " +
+         std::to_string(nt) + " samples at " + waveio::shortest_text(w.dt) +
+         " s lies in its window " + waveio::shortest_text(p.shortest) + ".." +
+         waveio::shortest_text(p.longest) + " s";
+}
+
+}  // namespace wavetool
