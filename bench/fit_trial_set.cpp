@@ -146,6 +146,9 @@ outcome fit_case(const trial_wave& w, const std::string& spectrum) {
   motion::design_settings s;
   s.corners = w.corners;
   if (step.factor > 1) s.recorded_step = w.dt;
+  if (const char* l = std::getenv("TRIAL_TAPER")) {
+    std::sscanf(l, "%f,%f", &s.taper.full, &s.taper.none);
+  }
   if (const char* l = std::getenv("TRIAL_LIMITS")) {
     std::sscanf(l, "%f,%f,%f,%f", &s.limits.top_band, &s.limits.max_step, &s.limits.neighbours,
                 &s.limits.max_weight);

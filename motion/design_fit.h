@@ -28,11 +28,16 @@ namespace motion {
 void round_as_written(std::span<const double> exact, std::span<float> written);
 
 // Periods (s) between which the correction fades out: below the first it aims at the target,
-// beyond the second it never amplifies. Both lie well beyond the 10 s end of the judged window.
+// beyond the second it never amplifies. The defaults are taper_for the 10 s end of the window.
 struct long_period_taper {
-  float full = 15.0f;
-  float none = 20.0f;
+  float full = 12.0f;
+  float none = 16.0f;
 };
+
+// The fade for a window ending at longest (s): from 1.2 to 1.6 times it. An oscillator at the
+// window's end responds to periods some 10 % around its own, so the target is aimed at a little
+// beyond; further out, content the measures never see would only add displacement.
+long_period_taper taper_for(float longest);
 
 // The spectrum the correction aims at, at grid points j = 2..nom (element j-1): the target up to
 // taper.full; beyond taper.none the wave's own content, the smaller of the input's spectrum and
@@ -57,7 +62,7 @@ struct design_settings {
   std::int32_t max_iterations = 30;
   bool rest = true;     // remove the drift after every rebuild
   float ampfac = 1.0f;  // exponent of the envelope applied at every rebuild
-  long_period_taper taper;
+  long_period_taper taper;  // taper_for(judged.longest) when a job sets judged
   // Threads of the spectrum engine (<= 0: one per hardware thread). Fits run side by side take
   // one each; the result does not depend on it.
   int threads = 0;

@@ -126,23 +126,27 @@ TEST(design_fit, limit_and_rest_switch) {
   }
 }
 
-// Grid of 8 points at dt = 4.375 s: periods 35, 17.5, 11.67 and 8.75 s. Beyond 20 s the aim is
-// the smaller of the input's and the current spectrum (no amplification there), up to 15 s the
-// target, and at 17.5 s, halfway, the geometric mean of the two.
+// A fade from 15 to 20 s (taper_for a window ending at 12.5 s) on a grid of 8 points at
+// dt = 4.375 s: periods 35, 17.5, 11.67 and 8.75 s. Beyond 20 s the aim is the smaller of the
+// input's and the current spectrum (no amplification there), up to 15 s the target, and at
+// 17.5 s, halfway, the geometric mean of the two.
 TEST(correction_aim, fades_from_the_target_to_the_waves_own_content) {
   const motion::grid g = motion::make_grid(8, 4.375f, 8);
   const std::vector<float> target{0.0f, 10.0f, 40.0f, 50.0f, 60.0f};
   const std::vector<float> input{0.0f, 15.0f, 30.0f, 1.0f, 1.0f};
   const std::vector<float> current{0.0f, 20.0f, 10.0f, 70.0f, 80.0f};
   std::vector<float> aim(5, -1.0f);
-  motion::correction_aim(g, {}, target, input, current, aim);
+  const motion::long_period_taper taper = motion::taper_for(12.5f);
+  ASSERT_EQ(taper.full, 15.0f);
+  ASSERT_EQ(taper.none, 20.0f);
+  motion::correction_aim(g, taper, target, input, current, aim);
   EXPECT_EQ(aim[1], 15.0f);
   EXPECT_NEAR(aim[2], 20.0f, 1e-4f);
   EXPECT_EQ(aim[3], 50.0f);
   EXPECT_EQ(aim[4], 60.0f);
   // The other way round beyond 20 s: the current spectrum is the smaller.
   const std::vector<float> high_input{0.0f, 25.0f, 30.0f, 1.0f, 1.0f};
-  motion::correction_aim(g, {}, target, high_input, current, aim);
+  motion::correction_aim(g, taper, target, high_input, current, aim);
   EXPECT_EQ(aim[1], 20.0f);
 
   // Off the midpoint the half cosine decides: at 16 s the weight of the target is
@@ -156,7 +160,7 @@ TEST(correction_aim, fades_from_the_target_to_the_waves_own_content) {
     const motion::grid h = motion::make_grid(8, r.dt, 8);
     const std::vector<float> t4{0.0f, 40.0f, 40.0f, 40.0f, 40.0f};
     const std::vector<float> own{0.0f, 10.0f, 10.0f, 10.0f, 10.0f};
-    motion::correction_aim(h, {}, t4, own, own, aim);
+    motion::correction_aim(h, taper, t4, own, own, aim);
     EXPECT_NEAR(aim[2], r.expected, 1e-3f)
         << "period " << motion::period_of(motion::omega_at(3, h.dom));
   }
