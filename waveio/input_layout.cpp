@@ -83,21 +83,22 @@ wave_read read_wave_text(std::string_view text, const std::string& file) {
       break;
     }
     const std::size_t at = reader.position();
-    // A whole read leaves the text after its record's line end.
-    const int line = line_at(text, at > 0 && text[at - 1] == '\n' ? at - 1 : at);
+    // A whole read leaves the text after its record's line end. Counted only where it is
+    // needed: counting for every sample would cost the square of a long record's length.
+    const auto line = [&] { return line_at(text, at > 0 && text[at - 1] == '\n' ? at - 1 : at); };
     if (status != textio::list_status::values) {
       r.error = pair_error(text, file, line_at(text, at));
       return r;
     }
     if (!std::isfinite(t) || !std::isfinite(a)) {
-      r.error = file_error{file, line,
+      r.error = file_error{file, line(),
                            "expected a time and an acceleration within single precision, found " +
-                               quoted(trim(line_text(text, line)))};
+                               quoted(trim(line_text(text, line())))};
       return r;
     }
     time.push_back(t);
     r.w.acc.push_back(a);
-    if (time.size() == 2) second_line = line;
+    if (time.size() == 2) second_line = line();
   }
   if (r.error) return r;
   if (r.w.acc.size() < 2) {
