@@ -116,12 +116,14 @@ std::optional<file_error> refusal_of(const wave& w, const std::string& file,
   switch (motion::fit_refusal(nt, w.dt, judged)) {
     case motion::unfit_reason::too_many_samples:
       return file_error{file, 0,
-                        "expected at most " + std::to_string(motion::max_transform_length) +
+                        "expected at most " + std::to_string(motion::max_design_transform_length) +
                             " samples, found " + std::to_string(w.acc.size()) +
                             " (cut a window with wavetool import --start/--end)"};
     case motion::unfit_reason::empty_window: {
-      const std::array<bool, motion::criteria_count> held =
-          motion::computable(motion::make_grid(nt, w.dt, motion::transform_length(nt).nf), judged);
+      const std::array<bool, motion::criteria_count> held = motion::computable(
+          motion::make_grid(nt, w.dt,
+                            motion::transform_length(nt, motion::max_design_transform_length).nf),
+          judged);
       std::size_t k = 0;
       while (held[k]) ++k;
       const motion::period_window p = motion::window_of(k, judged);
@@ -218,7 +220,8 @@ int run_fit(const fit_options& o, spectrum_request request) {
   std::string named;
   if (!motion::is_fitwave_target(request.spectrum)) {
     const auto nt = static_cast<std::int32_t>(fitted_input.acc.size());
-    const motion::grid g = motion::make_grid(nt, fitted_input.dt, motion::transform_length(nt).nf);
+    const motion::grid g = motion::make_grid(
+        nt, fitted_input.dt, motion::transform_length(nt, motion::max_design_transform_length).nf);
     s.target = motion::target_on_grid(g, request.spectrum);
     named = motion::description(request.spectrum);
     console << "fitting to " << named << '\n';
@@ -227,7 +230,7 @@ int run_fit(const fit_options& o, spectrum_request request) {
       fitted_input.acc, fitted_input.dt, s,
       [&console](const motion::iteration_report& x) { console << progress_line(x) << std::flush; });
   const std::string wave_text = fitted_wave_text(r);
-  const std::string table = o.spectra.empty() ? std::string() : spectra_table_text(r);
+  const std::string table = o.spectra.empty() ? std::string() : spectra_table_text(r, named);
   const std::string_view texts[] = {wave_text, table};
   if (const auto e = outputs.commit(texts)) {
     std::cerr << describe(*e) << '\n';

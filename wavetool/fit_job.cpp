@@ -23,15 +23,15 @@ fit_job_result run_fit_job(
     const wave& w, const motion::design_spectrum& target, motion::design_settings s,
     const std::function<void(const motion::iteration_report&)>& on_iteration) {
   fit_job_result r;
-  if (motion::transform_length(static_cast<std::int32_t>(w.acc.size())).nf == 0) {
-    r.refused = "expected at most " + std::to_string(motion::max_transform_length) +
-                " samples, found " + std::to_string(w.acc.size()) +
-                " (cut a window with start and end)";
+  constexpr std::int32_t longest = motion::max_design_transform_length;
+  if (motion::transform_length(static_cast<std::int32_t>(w.acc.size()), longest).nf == 0) {
+    r.refused = "expected at most " + std::to_string(longest) + " samples, found " +
+                std::to_string(w.acc.size()) + " (cut a window with start and end)";
     return r;
   }
   const auto nt = static_cast<std::int32_t>(w.acc.size());
-  s.target =
-      motion::target_on_grid(motion::make_grid(nt, w.dt, motion::transform_length(nt).nf), target);
+  s.target = motion::target_on_grid(
+      motion::make_grid(nt, w.dt, motion::transform_length(nt, longest).nf), target);
   r.fit = motion::design_fit(w.acc, w.dt, s, on_iteration);
   r.wave_text = fitted_wave_text(r.fit);
   // The measures of the wave as the file holds it, as `wavetool check` reads it.
