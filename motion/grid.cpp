@@ -14,9 +14,9 @@ grid make_grid(std::int32_t nt, float dt, std::int32_t nf) {
   return g;
 }
 
-transform_size transform_length(std::int32_t nt) {
+transform_size transform_length(std::int32_t nt, std::int32_t longest) {
   std::int32_t nf = 2;
-  for (std::int32_t i = 2; nf < max_transform_length; ++i) {
+  for (std::int32_t i = 2; nf < longest; ++i) {
     nf = 2 * nf;
     if (nf >= nt) return {nf, i};
   }

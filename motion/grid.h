@@ -12,14 +12,17 @@ namespace motion {
 
 using cplx = std::complex<float>;
 
-// The longest transform, and so the most samples a wave may have.
+// fitwave's longest transform, and so the most samples it reads.
 inline constexpr std::int32_t max_transform_length = 32768;
+// wavetool's: 2^17 samples (1310.72 s at 0.01 s), since long-period design motions in Japan
+// must last at least 500 s. One spectrum costs the square of the length.
+inline constexpr std::int32_t max_design_transform_length = 131072;
 
 // The wave and transform sizes and the frequency grid of one wave.
 struct grid {
   std::int32_t nt = 0;   // samples of the wave
   float dt = 0.0f;       // time step (s)
-  std::int32_t nf = 0;   // transform length, a power of two from 4 to 32768
+  std::int32_t nf = 0;   // transform length, a power of two from 4 to 131072
   float dur = 0.0f;      // nf*dt (s)
   float dom = 0.0f;      // frequency step 2*pi/dur (rad/s)
   std::int32_t nom = 0;  // grid points, nf/2 + 1
@@ -31,10 +34,11 @@ struct grid {
 grid make_grid(std::int32_t nt, float dt, std::int32_t nf);
 
 struct transform_size {
-  std::int32_t nf = 0;   // the smallest power of two from 4 to 32768 not below nt
-  std::int32_t if1 = 0;  // its exponent, 2..15; 0 when nt > 32768
+  std::int32_t nf = 0;   // the smallest power of two from 4 to longest not below nt
+  std::int32_t if1 = 0;  // its exponent, 2..log2(longest); 0 when nt > longest
 };
-transform_size transform_length(std::int32_t nt);
+// longest: a power of two from 4 to max_design_transform_length; fitwave's by default.
+transform_size transform_length(std::int32_t nt, std::int32_t longest = max_transform_length);
 
 // Circular frequency (rad/s) of grid point j: the integer j-1 converted, then multiplied.
 inline float omega_at(std::int32_t j, float dom) {

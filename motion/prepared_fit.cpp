@@ -9,7 +9,7 @@ unfit_reason fit_refusal(std::int32_t nt, float dt, const period_window& judged)
   if (nt < 2) return unfit_reason::too_few_samples;
   // A step that is not positive puts infinities and NaNs into every frequency of the grid.
   if (!(dt > 0.0f) || !std::isfinite(dt)) return unfit_reason::bad_time_step;
-  const transform_size size = transform_length(nt);
+  const transform_size size = transform_length(nt, max_design_transform_length);
   if (size.nf == 0) return unfit_reason::too_many_samples;
   const std::array<bool, criteria_count> held = computable(make_grid(nt, dt, size.nf), judged);
   const bool all = std::all_of(held.begin(), held.end(), [](bool b) { return b; });
@@ -18,7 +18,9 @@ unfit_reason fit_refusal(std::int32_t nt, float dt, const period_window& judged)
 
 grid prepare_fit(std::int32_t nt, float dt, const corner_times& corners, const fit_arrays& a,
                  response_spectrum& spectrum) {
-  const grid g = make_grid(nt, dt, transform_length(nt).nf);
+  // The caller has refused what its program does not take; up to 32768 samples both limits
+  // give fitwave's transform.
+  const grid g = make_grid(nt, dt, transform_length(nt, max_design_transform_length).nf);
   forward_coefficients(g, a.ddy, a.fds);
   target_spectrum(g, a.target);
   envelope(g, corners, a.eamp);
@@ -31,7 +33,7 @@ prepared_fit prepare_fit(std::span<const float> wave, float dt, const corner_tim
   prepared_fit p;
   const auto nt = static_cast<std::int32_t>(std::min<std::size_t>(wave.size(), INT32_MAX));
   p.reason = fit_refusal(nt, dt, judged);
-  const transform_size size = transform_length(nt);
+  const transform_size size = transform_length(nt, max_design_transform_length);
   if (p.reason == unfit_reason::too_few_samples || p.reason == unfit_reason::bad_time_step ||
       p.reason == unfit_reason::too_many_samples) {
     return p;

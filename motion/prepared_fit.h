@@ -16,8 +16,9 @@
 namespace motion {
 
 // Why a wave cannot be fitted: fewer than two samples, a first step that is not a positive
-// finite number, more samples than the longest transform, or a criterion whose period window
-// holds no grid period (its measure would be 9999 or NaN).
+// finite number, more samples than wavetool's longest transform (max_design_transform_length;
+// fitwave refuses beyond its own first), or a criterion whose period window holds no grid
+// period (its measure would be 9999 or NaN).
 enum class unfit_reason { none, too_few_samples, bad_time_step, too_many_samples, empty_window };
 
 // The arrays a fit works on, held by the caller (fitwave at fixed capacity, the others at the

@@ -7,12 +7,14 @@
 #include <span>
 
 #include "motion/design_spectrum.h"
+#include "motion/grid.h"
 
 namespace motion {
 
-// Lengths a seed may have: from 4096 samples up to 2^17 (1310.72 s at 0.01 s).
+// Lengths a seed may have: from 4096 samples up to what wavetool fits, 2^17 (1310.72 s at
+// 0.01 s).
 inline constexpr std::int32_t min_seed_samples = 4096;
-inline constexpr std::int32_t max_seed_samples = 131072;
+inline constexpr std::int32_t max_seed_samples = max_design_transform_length;
 // seedwave's wave, 8192 samples at 0.01 s, unless a job asks for another; coarser steps than
 // 0.1 s cannot carry a design motion.
 inline constexpr std::int32_t default_seed_samples = 8192;

@@ -60,17 +60,6 @@ wave_read read_wave_text(std::string_view text, const std::string& file) {
   const std::size_t records = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
   time.reserve(records);
   r.w.acc.reserve(records);
-  // The line of each record counted on from the one before, so the text is counted once (a
-  // count from its start at every record took most of the time of reading a long wave).
-  std::size_t counted = 0;
-  int line_before = 1;
-  const auto line_up_to = [&](std::size_t index) {
-    const auto begin = text.begin() + static_cast<std::ptrdiff_t>(counted);
-    counted = std::max(counted, std::min(index, text.size()));
-    line_before += static_cast<int>(
-        std::count(begin, text.begin() + static_cast<std::ptrdiff_t>(counted), '\n'));
-    return line_before;
-  };
   for (;;) {
     const std::size_t from = reader.position();
     // Fresh targets for every read, as fitwave's arrays: a null or a slash leaves a zero.
@@ -94,21 +83,22 @@ wave_read read_wave_text(std::string_view text, const std::string& file) {
       break;
     }
     const std::size_t at = reader.position();
-    // A whole read leaves the text after its record's line end.
-    const int line = line_up_to(at > 0 && text[at - 1] == '\n' ? at - 1 : at);
+    // A whole read leaves the text after its record's line end. Counted only where it is
+    // needed: counting for every sample would cost the square of a long record's length.
+    const auto line = [&] { return line_at(text, at > 0 && text[at - 1] == '\n' ? at - 1 : at); };
     if (status != textio::list_status::values) {
       r.error = pair_error(text, file, line_at(text, at));
       return r;
     }
     if (!std::isfinite(t) || !std::isfinite(a)) {
-      r.error = file_error{file, line,
+      r.error = file_error{file, line(),
                            "expected a time and an acceleration within single precision, found " +
-                               quoted(trim(line_text(text, line)))};
+                               quoted(trim(line_text(text, line())))};
       return r;
     }
     time.push_back(t);
     r.w.acc.push_back(a);
-    if (time.size() == 2) second_line = line;
+    if (time.size() == 2) second_line = line();
   }
   if (r.error) return r;
   if (r.w.acc.size() < 2) {

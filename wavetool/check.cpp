@@ -56,6 +56,8 @@ std::string criteria_help() {
 }
 
 std::optional<motion::criteria> fitwave_criteria(std::span<const float> acc, float dt) {
+  // Beyond its own longest transform fitwave computes nothing.
+  if (acc.size() > static_cast<std::size_t>(motion::max_transform_length)) return std::nullopt;
   const check_report r = criteria_report(acc, dt);
   if (!r.criteria) return std::nullopt;
   return r.criteria;
@@ -112,7 +114,7 @@ std::string report_table(const check_report& r) {
   s += row("arias", measure_text(m.arias), "m/s");
   s += row("d5_95", measure_text(m.d5_95), "s");
   if (!r.criteria) {
-    s += row("criteria", "-", "(more samples than fitwave fits)");
+    s += row("criteria", "-", "(more samples than wavetool fits)");
     return s;
   }
   for (std::size_t k = 0; k < motion::criteria_count; ++k) {

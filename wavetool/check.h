@@ -27,11 +27,13 @@ struct check_report {
 
 // fitwave's four measures of a wave: its transform length, grid, target spectrum and 5 %-damped
 // response spectrum over nt = acc.size() samples at dt, all in float, from the fit's set-up.
-// No criteria for a wave fitwave does not fit (too few or too many samples, a bad step).
+// No criteria for a wave wavetool does not fit (too few samples or more than
+// max_design_transform_length, a bad step).
 check_report criteria_report(std::span<const float> acc, float dt);
 // The same against the requested spectrum (its table read and covering the criteria's periods),
 // at its damping, with criteria 1, 3 and 4 over its window.
 check_report criteria_report(std::span<const float> acc, float dt, const spectrum_request& r);
+// The default report's criteria, none beyond fitwave's own longest transform.
 std::optional<motion::criteria> fitwave_criteria(std::span<const float> acc, float dt);
 
 // For --help: the unit, the target and the criteria with their limits and windows.

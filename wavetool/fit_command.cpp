@@ -116,7 +116,7 @@ std::optional<file_error> refusal_of(const wave& w, const std::string& file,
   switch (motion::fit_refusal(nt, w.dt, judged)) {
     case motion::unfit_reason::too_many_samples:
       return file_error{file, 0,
-                        "expected at most " + std::to_string(motion::max_transform_length) +
+                        "expected at most " + std::to_string(motion::max_design_transform_length) +
                             " samples, found " + std::to_string(w.acc.size()) +
                             " (cut a window with wavetool import --start/--end)"};
     case motion::unfit_reason::empty_window: {
@@ -203,7 +203,7 @@ int run_fit(const fit_options& o, spectrum_request request) {
       fitted_input.acc, fitted_input.dt, s,
       [&console](const motion::iteration_report& x) { console << progress_line(x) << std::flush; });
   const std::string wave_text = fitted_wave_text(r);
-  const std::string table = o.spectra.empty() ? std::string() : spectra_table_text(r);
+  const std::string table = o.spectra.empty() ? std::string() : spectra_table_text(r, named);
   const std::string_view texts[] = {wave_text, table};
   if (const auto e = outputs.commit(texts)) {
     std::cerr << describe(*e) << '\n';

@@ -15,13 +15,22 @@ std::string fitted_wave_text(const motion::design_result& r) {
   return std::move(out.text);
 }
 
-std::string spectra_table_text(const motion::design_result& r) {
+std::string spectra_table_text(const motion::design_result& r, const std::string& target) {
   const std::array<textio::value, 2> iterations{0, r.kept.iteration};
   const std::array<std::span<const float>, 3> columns{r.target, r.input_sa, r.final_sa};
   // The longest period of the table is that of grid point 2.
   const float longest = motion::period_of(motion::omega_at(2, r.g.dom));
   waveio::text_sink out;
   waveio::spectra_table_records(out, waveio::row_pattern_for(longest), r.g, iterations, columns);
+  if (target.empty()) return std::move(out.text);
+  // fitwave's header names its one target in its second field; another takes that place.
+  std::string field = target;
+  for (char& c : field) {
+    if (c == ',') c = ';';
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  }
+  const std::size_t first = out.text.find(',') + 1;
+  out.text.replace(first, out.text.find(',', first) - first, field);
   return std::move(out.text);
 }
 

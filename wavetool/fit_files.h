@@ -14,7 +14,10 @@ namespace wavetool {
 std::string fitted_wave_text(const motion::design_result& r);
 
 // fitwave's spectra table with three columns: the target, the input's spectrum (headed as
-// iteration 0) and the written iteration's spectrum (headed with its number).
-std::string spectra_table_text(const motion::design_result& r);
+// iteration 0) and the written iteration's spectrum (headed with its number). The target's
+// column is fitwave's "kokuji1461" when target is empty, else target (a spectrum's
+// description) with every comma a semicolon and every control character a blank, so that the
+// header keeps one field per column.
+std::string spectra_table_text(const motion::design_result& r, const std::string& target = {});
 
 }  // namespace wavetool

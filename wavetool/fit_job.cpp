@@ -23,10 +23,10 @@ fit_job_result run_fit_job(
     const std::function<void(const motion::iteration_report&)>& on_iteration) {
   fit_job_result r;
   const wave& w = in.w;
-  if (motion::transform_length(static_cast<std::int32_t>(w.acc.size())).nf == 0) {
-    r.refused = "expected at most " + std::to_string(motion::max_transform_length) +
-                " samples, found " + std::to_string(w.acc.size()) +
-                " (cut a window with start and end)";
+  constexpr std::int32_t longest = motion::max_design_transform_length;
+  if (motion::transform_length(static_cast<std::int32_t>(w.acc.size()), longest).nf == 0) {
+    r.refused = "expected at most " + std::to_string(longest) + " samples, found " +
+                std::to_string(w.acc.size()) + " (cut a window with start and end)";
     return r;
   }
   if (const auto why = unjudged_criterion(w, criteria_window(target))) {

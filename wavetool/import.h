@@ -13,8 +13,10 @@
 
 namespace wavetool {
 
-// The most samples fitwave fits.
+// The most samples fitwave reads, and the most wavetool fit takes.
 inline constexpr auto fitwave_samples = static_cast<std::size_t>(motion::max_transform_length);
+inline constexpr auto wavetool_samples =
+    static_cast<std::size_t>(motion::max_design_transform_length);
 
 // Each value times factor in double, rounded once to float.
 std::vector<float> to_gal(std::span<const double> values, double factor);

@@ -101,8 +101,9 @@ int run_import(const import_options& o) {
   }
   if (gal.size() > fitwave_samples) {
     std::cerr << "wavetool: warning: " << o.output << ": " << gal.size()
-              << " samples; fitwave fits at most " << fitwave_samples
-              << " (cut a window with --start/--end)\n";
+              << " samples; fitwave reads at most " << fitwave_samples
+              << " (cut a window with --start/--end), wavetool fit takes up to " << wavetool_samples
+              << "\n";
   }
   if (const auto e = write_atomically(o.output, wave_text(gal, dt))) {
     std::cerr << describe(*e) << '\n';

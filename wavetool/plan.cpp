@@ -143,7 +143,7 @@ bool read_source_key(checker& c, const std::string& key, const toml::node& n, se
     seed_line = line_of(n);
     set(seed.seed, integer_in(c, key, n, 0, 2147483647));
   } else if (key == "samples") {
-    seed.samples = integer_in(c, key, n, 4096, 131072);
+    seed.samples = integer_in(c, key, n, motion::min_seed_samples, motion::max_seed_samples);
   } else if (key == "dt") {
     seed.dt = rec.dt = real_in(c, key, n, positive, "a positive step (s)");
   } else if (key == "record") {

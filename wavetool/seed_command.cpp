@@ -57,8 +57,10 @@ seed_plan checked_plan(const seed_options& o, const CLI::App& sub) {
     length_option = "--duration";
   }
   if (!(samples >= motion::min_seed_samples && samples <= motion::max_seed_samples)) {
-    throw CLI::ValidationError(
-        length_option, "expected 4096 to 131072 samples of " + waveio::short_text(dt) + " s");
+    throw CLI::ValidationError(length_option,
+                               "expected " + std::to_string(motion::min_seed_samples) + " to " +
+                                   std::to_string(motion::max_seed_samples) + " samples of " +
+                                   waveio::short_text(dt) + " s");
   }
   p.grid = motion::make_seed_grid(static_cast<std::int32_t>(samples), dt);
   const double end = p.grid.nt * dt;
@@ -117,7 +119,10 @@ void add_seed_command(CLI::App& app, int& status) {
   sub->add_option("--seed", o->seed, "the random number that draws the phases")->required();
   add_spectrum_options(*sub, o->keys);
   CLI::Option* samples =
-      sub->add_option("--samples", o->samples, "samples, 4096 to 131072 (default 8192)");
+      sub->add_option("--samples", o->samples,
+                      "samples, " + std::to_string(motion::min_seed_samples) + " to " +
+                          std::to_string(motion::max_seed_samples) + " (default " +
+                          std::to_string(motion::default_seed_samples) + ")");
   sub->add_option("--duration", o->duration, "length S (s), instead of --samples")
       ->excludes(samples);
   sub->add_option("--dt", o->dt, "time step (s), default 0.01");

@@ -115,8 +115,8 @@ TEST(design_fit, limit_and_rest_switch) {
   EXPECT_GT(std::abs(drifting.result.last.end.velocity), 1.0);
   EXPECT_FALSE(motion::at_rest(drifting.result.last.end));
 
-  // Waves fitwave does not fit: nothing runs.
-  const std::vector<float> one_sample(1, 1.0f), too_long(32769, 1.0f);
+  // Waves wavetool does not fit (one sample, one more than 2^17, no step): nothing runs.
+  const std::vector<float> one_sample(1, 1.0f), too_long(131073, 1.0f);
   for (const auto& [acc, dt] : {std::pair{std::span<const float>(one_sample), 0.01f},
                                 std::pair{std::span<const float>(too_long), 0.01f},
                                 std::pair{std::span<const float>(w.acc), 0.0f}}) {

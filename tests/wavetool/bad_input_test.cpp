@@ -48,6 +48,19 @@ std::string long_wave() {
   return text;
 }
 
+// n samples at 0.01 s: one second of a 0.25 s sine of 100 gal, then rest, so that every
+// oscillator but the longest settles early and a spectrum of 2^17 samples stays cheap.
+std::string quiet_wave(int n) {
+  std::string text = "time,acc\r\n";
+  for (int i = 0; i < n; ++i) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%.2f,%.4f\r\n", 0.01 * i,
+                  i < 100 ? 100.0 * std::sin(2.0 * M_PI * i / 25.0) : 0.0);
+    text += line;
+  }
+  return text;
+}
+
 struct file {
   const char* name;
   std::string content;
@@ -279,6 +292,26 @@ TEST(wavetool_bad_input, check_and_fit_refuse_say_and_write_all_or_nothing) {
        "",
        "\"samples\": 2",
        {}},
+      {"2^17 samples, wavetool's longest transform: check judges the criteria",
+       {{"quiet.csv", quiet_wave(131072)}},
+       "check quiet.csv --json",
+       "",
+       0,
+       "",
+       "\"cr1\": ",
+       {},
+       "check quiet.csv --json",
+       "\"samples\": 131072"},
+      {"one sample more: check measures the wave but has no criteria",
+       {{"over.csv", quiet_wave(131073)}},
+       "check over.csv",
+       "",
+       0,
+       "",
+       "criteria                         - (more samples than wavetool fits)\n",
+       {},
+       "check over.csv --json",
+       "\"samples\": 131073"},
       {"a fitted wave beyond 999.9999 s is written with a wider time and read back",
        {{"long.csv", long_wave()}},
        "fit long.csv -o f.csv --max-iterations 1 --keep-step",

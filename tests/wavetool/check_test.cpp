@@ -136,7 +136,7 @@ TEST(report, aligned_table) {
             "criterion 4            0.949999988 >= 0.95  pass\n");
   const std::string without = wavetool::report_table(sample_report(false));
   EXPECT_EQ(without.substr(without.find("criteria")),
-            "criteria                         - (more samples than fitwave fits)\n");
+            "criteria                         - (more samples than wavetool fits)\n");
 }
 
 TEST(report, json_object_with_exactly_the_keys) {

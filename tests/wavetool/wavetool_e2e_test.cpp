@@ -143,8 +143,8 @@ TEST(wavetool_import, longer_than_fitwave_fits_is_written_with_a_warning) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err,
             "wavetool: r.txt: read as columns\n"
-            "wavetool: warning: w.csv: 32769 samples; fitwave fits at most 32768 (cut a window "
-            "with --start/--end)\n");
+            "wavetool: warning: w.csv: 32769 samples; fitwave reads at most 32768 (cut a window "
+            "with --start/--end), wavetool fit takes up to 131072\n");
   const std::string wave = read_file(dir / "w.csv");
   EXPECT_EQ(std::count(wave.begin(), wave.end(), '\n'), 32770);
   EXPECT_TRUE(wave.ends_with("\r\n327.68,-1\r\n"));
