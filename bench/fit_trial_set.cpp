@@ -6,6 +6,11 @@
 //   build/bench/fit_trial_set [SPECTRA [CASE]]
 //   build/bench/fit_trial_set all            every case against every spectrum
 //   build/bench/fit_trial_set bedrock,ec8 "seed 2 "   the cases whose name holds "seed 2 "
+//
+// For studying a case, in the environment: TRIAL_TRACE=1 prints every iteration's measures,
+// TRIAL_DETAIL=1 the eight worst and best ratios of the kept spectrum with their periods,
+// TRIAL_TAPER=FULL,NONE and TRIAL_LIMITS=TOP,STEP,NEIGHBOURS,WEIGHT replace the fade and the
+// top band's limits of the correction.
 #include <unistd.h>
 
 #include <algorithm>
@@ -128,7 +133,8 @@ motion::design_spectrum spectrum_named(const std::string& name) {
 // The target at the grid points of a wave of nt samples at dt.
 std::vector<float> target_for(const std::string& spectrum, std::size_t nt, float dt) {
   const auto n = static_cast<std::int32_t>(nt);
-  const motion::grid g = motion::make_grid(n, dt, motion::transform_length(n).nf);
+  const motion::grid g =
+      motion::make_grid(n, dt, motion::transform_length(n, motion::max_design_transform_length).nf);
   return motion::target_on_grid(g, spectrum_named(spectrum));
 }
 
@@ -175,7 +181,7 @@ outcome fit_case(const trial_wave& w, const std::string& spectrum) {
               r.last.iteration, r.kept.iteration, o.pgd, o.seconds, static_cast<double>(c.cr1),
               static_cast<double>(c.cr2), static_cast<double>(c.cr3), static_cast<double>(c.cr4));
   if (std::getenv("TRIAL_DETAIL") != nullptr && !r.final_sa.empty()) {
-    // the ten grid points of the judged window with the worst ratio
+    // The grid points of the judged window with the lowest and the highest ratio.
     std::vector<std::pair<float, float>> pts;
     for (std::int32_t j = 2; j <= r.g.nom; ++j) {
       const float t = motion::period_of(motion::omega_at(j, r.g.dom));
@@ -186,10 +192,12 @@ outcome fit_case(const trial_wave& w, const std::string& spectrum) {
     std::sort(pts.begin(), pts.end());
     std::printf("   low:");
     for (std::size_t i = 0; i < 8 && i < pts.size(); ++i)
-      std::printf(" %.3f@%.3f", static_cast<double>(pts[i].first), static_cast<double>(pts[i].second));
+      std::printf(" %.3f@%.3f", static_cast<double>(pts[i].first),
+                  static_cast<double>(pts[i].second));
     std::printf("\n   high:");
     for (std::size_t i = 0; i < 8 && i < pts.size(); ++i)
-      std::printf(" %.3f@%.3f", static_cast<double>(pts[pts.size()-1-i].first), static_cast<double>(pts[pts.size()-1-i].second));
+      std::printf(" %.3f@%.3f", static_cast<double>(pts[pts.size() - 1 - i].first),
+                  static_cast<double>(pts[pts.size() - 1 - i].second));
     std::printf("\n");
   }
   std::fflush(stdout);
