@@ -60,8 +60,8 @@ double plausible_pgd(const design_spectrum& s);
 struct design_settings {
   corner_times corners;
   std::int32_t max_iterations = 30;
-  bool rest = true;     // remove the drift after every rebuild
-  float ampfac = 1.0f;  // exponent of the envelope applied at every rebuild
+  bool rest = true;         // remove the drift after every rebuild
+  float ampfac = 1.0f;      // exponent of the envelope applied at every rebuild
   long_period_taper taper;  // taper_for(judged.longest) when a job sets judged
   // Threads of the spectrum engine (<= 0: one per hardware thread). Fits run side by side take
   // one each; the result does not depend on it.

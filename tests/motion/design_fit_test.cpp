@@ -1,20 +1,20 @@
 // The design fit on the demo seed wave and on a real recording: all four measures and at rest
 // within 30 iterations, the stopping rule, the iteration limit, and the long-period aim.
 #include "motion/design_fit.h"
-#include "motion/resample.h"
-#include "motion/seed_wave.h"
 
 #include <gtest/gtest.h>
 
-#include <complex>
-
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "motion/resample.h"
+#include "motion/seed_wave.h"
 
 namespace {
 
@@ -257,8 +257,7 @@ TEST(design_fit, the_shortest_periods_no_longer_wind_up) {
   for (std::size_t i = 0; i < one.acc.size(); i += 2) half.acc.push_back(one.acc[i]);
   const std::vector<float> resampled = motion::resample(half.acc, 2);
   const wave_file two = seed_wave_number(2);
-  for (const row& c : {row{"seed 2", two, 0.0f},
-                       row{"seed 1 at 0.02 s", {resampled, 0.01f}, 0.02f},
+  for (const row& c : {row{"seed 2", two, 0.0f}, row{"seed 1 at 0.02 s", {resampled, 0.01f}, 0.02f},
                        row{"seed 2, plain correction", two, 0.0f, 0.0f, true}}) {
     motion::design_settings s;
     s.corners = {2.0f, 20.0f, 40.0f, 60.0f};
