@@ -6,6 +6,11 @@
 //   build/bench/fit_trial_set [SPECTRA [CASE]]
 //   build/bench/fit_trial_set all            every case against every spectrum
 //   build/bench/fit_trial_set bedrock,ec8 "seed 2 "   the cases whose name holds "seed 2 "
+//
+// For studying a case, in the environment: TRIAL_TRACE=1 prints every iteration's measures,
+// TRIAL_DETAIL=1 the eight worst and best ratios of the kept spectrum with their periods,
+// TRIAL_TAPER=FULL,NONE and TRIAL_LIMITS=TOP,STEP,NEIGHBOURS,WEIGHT replace the fade and the
+// top band's limits of the correction.
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,7 +26,7 @@
 
 #include "motion/design_fit.h"
 #include "motion/resample.h"
-#include "numeric/design.h"
+#include "motion/target_grid.h"
 #include "textio/textio.h"
 #include "wavetool/wave_file.h"
 
@@ -110,36 +115,27 @@ std::vector<trial_wave> trial_waves(const fs::path& scratch) {
   return waves;
 }
 
-// Temporary, until the design spectra are the library's: the surface spectrum of soil 2 and the
-// Eurocode 8 type 1 spectrum of ground C at ag = 0.3 g, in gal at period t (s).
-double soil2_gs(double t) {
-  const double tu = 0.64 * 2.025 / 1.5;
-  if (t < 0.64) return 1.5;
-  if (t < tu) return 1.5 * t / 0.64;
-  return 2.025;
-}
-double ec8_c(double t) {
-  const double ag = 0.3 * 980.665, s = 1.15, tb = 0.2, tc = 0.6, td = 2.0;
-  if (t < tb) return ag * s * (1.0 + t / tb * (2.5 - 1.0));
-  if (t <= tc) return 2.5 * ag * s;
-  if (t <= td) return 2.5 * ag * s * tc / t;
-  return 2.5 * ag * s * tc * td / (t * t);
+// The spectra of the trials: the bedrock's, the surface of soil 2 (both extremely rare) and the
+// Eurocode 8 type 1 spectrum of ground C at ag = 0.3 g.
+motion::design_spectrum spectrum_named(const std::string& name) {
+  motion::design_spectrum s;
+  if (name == "soil2") {
+    s.kind = motion::spectrum_kind::surface;
+    s.soil = 2;
+  } else if (name == "ec8") {
+    s.kind = motion::spectrum_kind::ec8;
+    s.ground = 'C';
+    s.ag = 0.3;
+  }
+  return s;
 }
 
-// The target at the grid points of a wave of nt samples at dt; empty for the bedrock default.
+// The target at the grid points of a wave of nt samples at dt.
 std::vector<float> target_for(const std::string& spectrum, std::size_t nt, float dt) {
-  if (spectrum == "bedrock") return {};
   const auto n = static_cast<std::int32_t>(nt);
-  const motion::grid g = motion::make_grid(n, dt, motion::transform_length(n).nf);
-  std::vector<float> target(static_cast<std::size_t>(g.nom), 0.0f);
-  for (std::int32_t j = 2; j <= g.nom; ++j) {
-    const float omega = motion::omega_at(j, g.dom);
-    const double t = static_cast<double>(motion::period_of(omega));
-    const double sa =
-        spectrum == "soil2" ? static_cast<double>(numeric::tgtsa(omega)) * soil2_gs(t) : ec8_c(t);
-    target[static_cast<std::size_t>(j - 1)] = static_cast<float>(sa);
-  }
-  return target;
+  const motion::grid g =
+      motion::make_grid(n, dt, motion::transform_length(n, motion::max_design_transform_length).nf);
+  return motion::target_on_grid(g, spectrum_named(spectrum));
 }
 
 struct outcome {
@@ -156,11 +152,24 @@ outcome fit_case(const trial_wave& w, const std::string& spectrum) {
   motion::design_settings s;
   s.corners = w.corners;
   if (step.factor > 1) s.recorded_step = w.dt;
+  if (const char* l = std::getenv("TRIAL_TAPER")) {
+    std::sscanf(l, "%f,%f", &s.taper.full, &s.taper.none);
+  }
+  if (const char* l = std::getenv("TRIAL_LIMITS")) {
+    std::sscanf(l, "%f,%f,%f,%f", &s.limits.top_band, &s.limits.max_step, &s.limits.neighbours,
+                &s.limits.max_weight);
+  }
   s.target = target_for(spectrum, acc.size(), step.dt);
-  // The displacement limit follows the long-period level: soil 2 raises the bedrock's 2.025 times.
-  if (spectrum == "soil2") s.max_pgd *= 2.025;
+  s.max_pgd = motion::plausible_pgd(spectrum_named(spectrum));
   const motion::design_result r =
-      motion::design_fit(acc, step.dt, s, [](const motion::iteration_report&) {});
+      motion::design_fit(acc, step.dt, s, [](const motion::iteration_report& x) {
+        if (std::getenv("TRIAL_TRACE") == nullptr) return;
+        const motion::criteria& c = x.measures;
+        std::printf("     it %2d  %.4f %.4f %.4f %.4f  v %.2f d %.2f pgd %.1f\n", x.iteration,
+                    static_cast<double>(c.cr1), static_cast<double>(c.cr2),
+                    static_cast<double>(c.cr3), static_cast<double>(c.cr4), x.end.velocity,
+                    x.end.displacement, x.pgd);
+      });
   outcome o;
   o.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   o.passed = r.passed;
@@ -171,6 +180,26 @@ outcome fit_case(const trial_wave& w, const std::string& spectrum) {
               w.name.c_str(), spectrum.c_str(), r.passed ? "passed" : "NOT PASSED",
               r.last.iteration, r.kept.iteration, o.pgd, o.seconds, static_cast<double>(c.cr1),
               static_cast<double>(c.cr2), static_cast<double>(c.cr3), static_cast<double>(c.cr4));
+  if (std::getenv("TRIAL_DETAIL") != nullptr && !r.final_sa.empty()) {
+    // The grid points of the judged window with the lowest and the highest ratio.
+    std::vector<std::pair<float, float>> pts;
+    for (std::int32_t j = 2; j <= r.g.nom; ++j) {
+      const float t = motion::period_of(motion::omega_at(j, r.g.dom));
+      if (t < 0.02f || t > 10.0f) continue;
+      const auto k = static_cast<std::size_t>(j - 1);
+      pts.push_back({r.final_sa[k] / r.target[k], t});
+    }
+    std::sort(pts.begin(), pts.end());
+    std::printf("   low:");
+    for (std::size_t i = 0; i < 8 && i < pts.size(); ++i)
+      std::printf(" %.3f@%.3f", static_cast<double>(pts[i].first),
+                  static_cast<double>(pts[i].second));
+    std::printf("\n   high:");
+    for (std::size_t i = 0; i < 8 && i < pts.size(); ++i)
+      std::printf(" %.3f@%.3f", static_cast<double>(pts[pts.size() - 1 - i].first),
+                  static_cast<double>(pts[pts.size() - 1 - i].second));
+    std::printf("\n");
+  }
   std::fflush(stdout);
   return o;
 }

@@ -3,16 +3,12 @@
 // Near the Nyquist frequency an oscillator's peak is read at the samples only, a quarter cycle
 // away from its resonance, so raising the coefficients at its own frequency hardly raises its
 // spectral acceleration: the plain correction keeps raising them and their energy appears at
-// the neighbouring periods. In the top band (periods below top_band time steps) a coefficient
-// therefore changes by at most max_step up or down in one iteration.
-//
-// A wave resampled from a coarser recorded step has no content of its own between the two
-// Nyquist frequencies; its spectrum there is that of a rigid oscillator, the peak acceleration,
-// which follows a correction slowly. In that band (periods below two recorded steps) each
-// coefficient is corrected through its neighbours, by the geometric mean of target/computed
-// over the grid points within `neighbours` of the grid on either side, raised to a weight that
-// grows by half while the mean keeps its sign (up to max_weight) and halves when it changes
-// (down to 1/4), and held to empty_band_step per iteration.
+// the neighbouring periods. In the top band (periods below top_band time steps) the spectrum
+// follows the coefficients only as a whole, so each coefficient is corrected through its
+// neighbours: by the geometric mean of target/computed over the grid points within `neighbours`
+// of the grid on either side, raised to a weight that grows by half while the mean keeps its sign
+// (up to max_weight) and halves when it changes (down to 1/4), and held to max_step up or down in
+// one iteration.
 #pragma once
 
 #include <span>
@@ -23,25 +19,22 @@
 namespace motion {
 
 struct correction_limits {
-  float top_band = 3.0f;         // periods below 3 time steps
-  float max_step = 4.0f;         // the most a coefficient there changes in one iteration
-  float empty_band_step = 2.0f;  // the same in the band a resampled wave has no content of
-  float neighbours = 0.1f;       // half-width of the averaging, as a fraction of the grid points
-  float max_weight = 8.0f;       // the largest exponent of a ratio that keeps its sign
+  float top_band = 3.0f;    // periods below 3 time steps
+  float max_step = 4.0f;    // the most a coefficient there changes in one iteration
+  float neighbours = 0.1f;  // half-width of the averaging, as a fraction of the grid points
+  float max_weight = 8.0f;  // the largest exponent of a ratio that keeps its sign
 };
 
 class correction_control {
  public:
-  // recorded_step: the step (s) the wave had before it was resampled to g.dt, or 0.
-  correction_control(const grid& g, const correction_limits& limits, float recorded_step);
+  correction_control(const grid& g, const correction_limits& limits);
 
-  // Brings aim (at grid points j = 2..nom, element j-1) towards current in the watched band, so
+  // Brings aim (at grid points j = 2..nom, element j-1) towards current in the top band, so
   // that the correction aim/current there is the limited one; elsewhere aim is left as it is.
   void limit(std::span<float> aim, std::span<const float> current);
 
  private:
   correction_limits limits_;
-  bool resampled_ = false;
   std::size_t first_watched_ = 0;  // element of the longest period watched
   std::size_t half_width_ = 0;     // grid points averaged on either side
   std::vector<double> log_ratio_;

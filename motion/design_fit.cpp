@@ -8,6 +8,7 @@
 #include <numbers>
 #include <utility>
 
+#include "motion/empty_band.h"
 #include "motion/prepared_fit.h"
 #include "motion/response_spectrum.h"
 #include "motion/spectra_table.h"
@@ -114,6 +115,11 @@ void round_as_written(std::span<const double> exact, std::span<float> written) {
   }
 }
 
+long_period_taper taper_for(float longest) {
+  const auto t = static_cast<double>(longest);
+  return {static_cast<float>(1.2 * t), static_cast<float>(1.6 * t)};
+}
+
 void correction_aim(const grid& g, const long_period_taper& taper, std::span<const float> target,
                     std::span<const float> input, std::span<const float> current,
                     std::span<float> aim) {
@@ -131,6 +137,13 @@ void correction_aim(const grid& g, const long_period_taper& taper, std::span<con
       aim[k] = numeric::to_single(base * std::pow(static_cast<double>(target[k]) / base, w));
     }
   }
+}
+
+double plausible_pgd(const design_spectrum& s) {
+  constexpr double period = 10.0;  // s, where the bedrock's displacement is read
+  if (!covers(s, period)) return bedrock_pgd_limit;
+  const double ratio = spectral_acceleration(s, period) / spectral_acceleration({}, period);
+  return bedrock_pgd_limit * std::max(1.0, ratio);
 }
 
 fit_shortfall shortfall_of(const iteration_report& x, const design_settings& settings) {
@@ -186,7 +199,8 @@ design_result design_fit(std::span<const float> wave, float dt, const design_set
   rest_work work(nt);
   const fit_state state{fds, fds1, ddy};
   const double step = static_cast<double>(dt);
-  correction_control control(g, settings.limits, settings.recorded_step);
+  fill_empty_band(g, settings.recorded_step, fds);
+  correction_control control(g, settings.limits);
   fit_shortfall best;
   std::int32_t stale = 0;  // iterations since the best one
   for (std::int32_t it = 1; it <= settings.max_iterations; ++it) {

@@ -11,6 +11,7 @@
 
 #include "motion/correction_limits.h"
 #include "motion/criteria.h"
+#include "motion/design_spectrum.h"
 #include "motion/fit.h"
 #include "motion/grid.h"
 #include "motion/prepared_fit.h"
@@ -27,11 +28,16 @@ namespace motion {
 void round_as_written(std::span<const double> exact, std::span<float> written);
 
 // Periods (s) between which the correction fades out: below the first it aims at the target,
-// beyond the second it never amplifies. Both lie well beyond the 10 s end of the judged window.
+// beyond the second it never amplifies. The defaults are taper_for the 10 s end of the window.
 struct long_period_taper {
-  float full = 15.0f;
-  float none = 20.0f;
+  float full = 12.0f;
+  float none = 16.0f;
 };
+
+// The fade for a window ending at longest (s): from 1.2 to 1.6 times it. An oscillator at the
+// window's end responds to periods some 10 % around its own, so the target is aimed at a little
+// beyond; further out, content the measures never see would only add displacement.
+long_period_taper taper_for(float longest);
 
 // The spectrum the correction aims at, at grid points j = 2..nom (element j-1): the target up to
 // taper.full; beyond taper.none the wave's own content, the smaller of the input's spectrum and
@@ -42,12 +48,21 @@ void correction_aim(const grid& g, const long_period_taper& taper, std::span<con
                     std::span<const float> input, std::span<const float> current,
                     std::span<float> aim);
 
+// The largest peak displacement (cm) of a passing wave at rest for the bedrock spectrum: about
+// three times the 1.3 m of spectral displacement its constant pseudo-velocity implies at 10 s.
+inline constexpr double bedrock_pgd_limit = 400.0;
+
+// The same for target s: bedrock_pgd_limit, raised in proportion where the target's level at
+// 10 s lies above the bedrock spectrum's (the soil's amplification at the surface, a zone factor
+// above 1, a damping below 5 %). A table that does not reach 10 s keeps the bedrock's limit.
+double plausible_pgd(const design_spectrum& s);
+
 struct design_settings {
   corner_times corners;
   std::int32_t max_iterations = 30;
-  bool rest = true;     // remove the drift after every rebuild
-  float ampfac = 1.0f;  // exponent of the envelope applied at every rebuild
-  long_period_taper taper;
+  bool rest = true;         // remove the drift after every rebuild
+  float ampfac = 1.0f;      // exponent of the envelope applied at every rebuild
+  long_period_taper taper;  // taper_for(judged.longest) when a job sets judged
   // Threads of the spectrum engine (<= 0: one per hardware thread). Fits run side by side take
   // one each; the result does not depend on it.
   int threads = 0;
@@ -57,9 +72,8 @@ struct design_settings {
   // A run stops when this many iterations in a row have not come closer to passing than the
   // best one before them.
   std::int32_t patience = 20;
-  // The largest peak displacement (cm) of a passing wave at rest: about three times the 1.3 m
-  // of spectral displacement the bedrock spectrum implies at 10 s.
-  double max_pgd = 400.0;
+  // The largest peak displacement (cm) of a passing wave at rest; plausible_pgd of the target.
+  double max_pgd = bedrock_pgd_limit;
   // The spectrum to fit (gal) at grid points j = 2..nom of the wave's grid (element j-1); empty:
   // the bedrock design spectrum.
   std::vector<float> target;

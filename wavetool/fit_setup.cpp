@@ -36,6 +36,8 @@ void aim_at(motion::design_settings& s, const spectrum_request& r, const fit_inp
   s.recorded_step = in.recorded_step;
   s.damping = static_cast<float>(r.spectrum.damping);
   s.judged = criteria_window(r);
+  s.taper = motion::taper_for(s.judged.longest);
+  s.max_pgd = motion::plausible_pgd(r.spectrum);
   if (!motion::is_fitwave_target(r.spectrum)) {
     const auto nt = static_cast<std::int32_t>(in.w.acc.size());
     const motion::grid g = motion::make_grid(

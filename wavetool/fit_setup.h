@@ -26,8 +26,9 @@ fit_input fit_input_of(const wave& given, const motion::period_window& judged, b
 // it was not.
 std::string resampled_note(const fit_input& in);
 
-// Aims s at the requested spectrum at its damping, with criteria 1, 3 and 4 over its window:
-// fitwave's target is the fit's own, another is evaluated at the grid of the wave as fitted.
+// Aims s at the requested spectrum at its damping, with criteria 1, 3 and 4 over its window and
+// the peak displacement held to the target's plausible one: fitwave's target is the fit's own,
+// another is evaluated at the grid of the wave as fitted.
 void aim_at(motion::design_settings& s, const spectrum_request& r, const fit_input& in);
 
 // The first criterion whose window holds no period of w's grid, in the user's terms; nothing
