@@ -133,8 +133,7 @@ motion::design_spectrum spectrum_named(const std::string& name) {
 // The target at the grid points of a wave of nt samples at dt.
 std::vector<float> target_for(const std::string& spectrum, std::size_t nt, float dt) {
   const auto n = static_cast<std::int32_t>(nt);
-  const motion::grid g =
-      motion::make_grid(n, dt, motion::transform_length(n, motion::max_design_transform_length).nf);
+  const motion::grid g = motion::design_grid(n, dt);
   return motion::target_on_grid(g, spectrum_named(spectrum));
 }
 

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   motion::design_settings s;
   const motion::corner_times d;
   s.corners = {arg(2, d.tb), arg(3, d.tc), arg(4, d.td), arg(5, d.te)};
-  const motion::long_period_taper taper;
+  const motion::long_period_taper taper = motion::design_settings{}.taper;
   s.taper = {arg(6, taper.full), arg(7, taper.none)};
   s.ampfac = arg(8, 1.0f);
   s.rest = arg(9, 1.0f) != 0.0f;

@@ -115,11 +115,6 @@ void round_as_written(std::span<const double> exact, std::span<float> written) {
   }
 }
 
-long_period_taper taper_for(float longest) {
-  const auto t = static_cast<double>(longest);
-  return {static_cast<float>(1.2 * t), static_cast<float>(1.6 * t)};
-}
-
 void correction_aim(const grid& g, const long_period_taper& taper, std::span<const float> target,
                     std::span<const float> input, std::span<const float> current,
                     std::span<float> aim) {

@@ -28,16 +28,19 @@ namespace motion {
 void round_as_written(std::span<const double> exact, std::span<float> written);
 
 // Periods (s) between which the correction fades out: below the first it aims at the target,
-// beyond the second it never amplifies. The defaults are taper_for the 10 s end of the window.
+// beyond the second it never amplifies.
 struct long_period_taper {
-  float full = 12.0f;
-  float none = 16.0f;
+  float full = 0.0f;
+  float none = 0.0f;
 };
 
 // The fade for a window ending at longest (s): from 1.2 to 1.6 times it. An oscillator at the
 // window's end responds to periods some 10 % around its own, so the target is aimed at a little
 // beyond; further out, content the measures never see would only add displacement.
-long_period_taper taper_for(float longest);
+constexpr long_period_taper taper_for(float longest) {
+  const auto t = static_cast<double>(longest);
+  return {static_cast<float>(1.2 * t), static_cast<float>(1.6 * t)};
+}
 
 // The spectrum the correction aims at, at grid points j = 2..nom (element j-1): the target up to
 // taper.full; beyond taper.none the wave's own content, the smaller of the input's spectrum and
@@ -60,9 +63,10 @@ double plausible_pgd(const design_spectrum& s);
 struct design_settings {
   corner_times corners;
   std::int32_t max_iterations = 30;
-  bool rest = true;         // remove the drift after every rebuild
-  float ampfac = 1.0f;      // exponent of the envelope applied at every rebuild
-  long_period_taper taper;  // taper_for(judged.longest) when a job sets judged
+  bool rest = true;     // remove the drift after every rebuild
+  float ampfac = 1.0f;  // exponent of the envelope applied at every rebuild
+  // The fade beyond the window: taper_for(judged.longest), set again when a job sets judged.
+  long_period_taper taper = taper_for(judged_window.longest);
   // Threads of the spectrum engine (<= 0: one per hardware thread). Fits run side by side take
   // one each; the result does not depend on it.
   int threads = 0;

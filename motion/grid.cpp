@@ -14,6 +14,10 @@ grid make_grid(std::int32_t nt, float dt, std::int32_t nf) {
   return g;
 }
 
+grid design_grid(std::int32_t nt, float dt) {
+  return make_grid(nt, dt, transform_length(nt, max_design_transform_length).nf);
+}
+
 transform_size transform_length(std::int32_t nt, std::int32_t longest) {
   std::int32_t nf = 2;
   for (std::int32_t i = 2; nf < longest; ++i) {

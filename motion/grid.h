@@ -40,6 +40,10 @@ struct transform_size {
 // longest: a power of two from 4 to max_design_transform_length; fitwave's by default.
 transform_size transform_length(std::int32_t nt, std::int32_t longest = max_transform_length);
 
+// The grid of a wave of nt samples at dt as the design fit takes it: the transform the smallest
+// power of two up to max_design_transform_length that holds the wave (nf = 0 beyond).
+grid design_grid(std::int32_t nt, float dt);
+
 // Circular frequency (rad/s) of grid point j: the integer j-1 converted, then multiplied.
 inline float omega_at(std::int32_t j, float dom) {
   return static_cast<float>(j - 1) * dom;

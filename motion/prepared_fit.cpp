@@ -20,7 +20,7 @@ grid prepare_fit(std::int32_t nt, float dt, const corner_times& corners, const f
                  response_spectrum& spectrum) {
   // The caller has refused what its program does not take; up to 32768 samples both limits
   // give fitwave's transform.
-  const grid g = make_grid(nt, dt, transform_length(nt, max_design_transform_length).nf);
+  const grid g = design_grid(nt, dt);
   forward_coefficients(g, a.ddy, a.fds);
   target_spectrum(g, a.target);
   envelope(g, corners, a.eamp);

@@ -40,9 +40,7 @@ void aim_at(motion::design_settings& s, const spectrum_request& r, const fit_inp
   s.max_pgd = motion::plausible_pgd(r.spectrum);
   if (!motion::is_fitwave_target(r.spectrum)) {
     const auto nt = static_cast<std::int32_t>(in.w.acc.size());
-    const motion::grid g = motion::make_grid(
-        nt, in.w.dt, motion::transform_length(nt, motion::max_design_transform_length).nf);
-    s.target = motion::target_on_grid(g, r.spectrum);
+    s.target = motion::target_on_grid(motion::design_grid(nt, in.w.dt), r.spectrum);
   }
 }
 
@@ -51,10 +49,8 @@ std::optional<std::string> unjudged_criterion(const wave& w, const motion::perio
   if (motion::fit_refusal(nt, w.dt, judged) != motion::unfit_reason::empty_window) {
     return std::nullopt;
   }
-  const std::array<bool, motion::criteria_count> held = motion::computable(
-      motion::make_grid(nt, w.dt,
-                        motion::transform_length(nt, motion::max_design_transform_length).nf),
-      judged);
+  const std::array<bool, motion::criteria_count> held =
+      motion::computable(motion::design_grid(nt, w.dt), judged);
   std::size_t k = 0;
   while (held[k]) ++k;
   const motion::period_window p = motion::window_of(k, judged);
