@@ -4,13 +4,40 @@
 #include <cmath>
 
 namespace motion {
+namespace {
 
-correction_control::correction_control(const grid& g, const correction_limits& limits)
+// The first element (grid point j = element + 1, from j = 2) whose period is at most t; nom when
+// none is.
+std::size_t first_at_most(const grid& g, float t) {
+  for (std::int32_t j = 2; j <= g.nom; ++j) {
+    if (!(period_of(omega_at(j, g.dom)) > t)) return static_cast<std::size_t>(j - 1);
+  }
+  return static_cast<std::size_t>(g.nom);
+}
+
+// The next weight of a ratio whose sign was last (0 before the first) and is now sign: up by
+// half while it keeps it, to most; down by half when it changes, to least.
+float next_weight(float w, signed char last, signed char sign, float least, float most) {
+  if (last == 0) return w;
+  return sign == last ? std::min(most, 1.5f * w) : std::max(least, 0.5f * w);
+}
+
+}  // namespace
+
+correction_control::correction_control(const grid& g, const correction_limits& limits,
+                                       const period_window& window)
     : limits_(limits),
       half_width_(static_cast<std::size_t>(limits.neighbours * static_cast<float>(g.nom))),
       log_ratio_(static_cast<std::size_t>(g.nom), 0.0),
       weight_(static_cast<std::size_t>(g.nom), 1.0f),
       sign_(static_cast<std::size_t>(g.nom), 0) {
+  first_plain_ = std::max<std::size_t>(1, first_at_most(g, window.longest));
+  first_summed_ = first_at_most(g, sum_window.longest);
+  end_summed_ = first_summed_;
+  while (end_summed_ < static_cast<std::size_t>(g.nom) &&
+         sum_window.holds(period_of(omega_at(static_cast<std::int32_t>(end_summed_) + 1, g.dom)))) {
+    ++end_summed_;
+  }
   const float below = limits.top_band * g.dt;
   first_watched_ = log_ratio_.size();
   for (std::int32_t j = 2; j <= g.nom; ++j) {
@@ -21,7 +48,42 @@ correction_control::correction_control(const grid& g, const correction_limits& l
   }
 }
 
+void correction_control::note_sum(float cr2) {
+  const auto c = static_cast<double>(cr2);
+  if (!(c > 0.0) || !std::isfinite(c)) return;
+  const double most = std::max(1.0, static_cast<double>(limits_.sum_lift_most));
+  lift_ = std::clamp(lift_ * (1.0 + static_cast<double>(limits_.sum_margin)) / c, 1.0, most);
+}
+
 void correction_control::limit(std::span<float> aim, std::span<const float> current) {
+  if (lift_ != 1.0) {
+    for (std::size_t k = first_summed_; k < end_summed_ && k < aim.size(); ++k) {
+      aim[k] = static_cast<float>(static_cast<double>(aim[k]) * lift_);
+    }
+  }
+  limit_plain(aim, current);
+  limit_top_band(aim, current);
+}
+
+void correction_control::limit_plain(std::span<float> aim, std::span<const float> current) {
+  if (!(limits_.plain_max_weight > 1.0f)) return;
+  const double most = std::log(static_cast<double>(limits_.max_step));
+  const std::size_t end = std::min(aim.size(), first_watched_);
+  for (std::size_t k = first_plain_; k < end; ++k) {
+    const double a = static_cast<double>(aim[k]), c = static_cast<double>(current[k]);
+    if (!(a > 0.0 && c > 0.0)) continue;
+    const double step = std::log(a / c);
+    const signed char sign = step > 0.0 ? 1 : -1;
+    float& w = weight_[k];
+    w = next_weight(w, sign_[k], sign, limits_.plain_min_weight, limits_.plain_max_weight);
+    sign_[k] = sign;
+    if (w == 1.0f) continue;
+    aim[k] =
+        static_cast<float>(c * std::exp(std::clamp(step * static_cast<double>(w), -most, most)));
+  }
+}
+
+void correction_control::limit_top_band(std::span<float> aim, std::span<const float> current) {
   const std::size_t n = aim.size();
   if (first_watched_ >= n) return;
   const std::size_t from = first_watched_ > half_width_ ? first_watched_ - half_width_ : 1;
@@ -44,9 +106,7 @@ void correction_control::limit(std::span<float> aim, std::span<const float> curr
     double step = sum / static_cast<double>(hi - lo);
     const signed char sign = step > 0.0 ? 1 : -1;
     float& w = weight_[k];
-    if (sign_[k] != 0) {
-      w = sign == sign_[k] ? std::min(limits_.max_weight, 1.5f * w) : std::max(0.25f, 0.5f * w);
-    }
+    w = next_weight(w, sign_[k], sign, 0.25f, limits_.max_weight);
     sign_[k] = sign;
     step *= static_cast<double>(w);
     const double held = std::clamp(step, -most, most);

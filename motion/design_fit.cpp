@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "motion/empty_band.h"
+#include "motion/peak_control.h"
 #include "motion/prepared_fit.h"
 #include "motion/response_spectrum.h"
 #include "motion/spectra_table.h"
@@ -194,14 +195,18 @@ design_result design_fit(std::span<const float> wave, float dt, const design_set
   rest_work work(nt);
   const fit_state state{fds, fds1, ddy};
   const double step = static_cast<double>(dt);
-  fill_empty_band(g, settings.recorded_step, fds);
-  correction_control control(g, settings.limits);
+  fill_empty_band(g, lacking_band(g, fds, settings.recorded_step, settings.judged), fds);
+  correction_control control(g, settings.limits, settings.judged);
+  peak_control peaks(g, r.target, settings.judged, settings.limits, settings.peaks);
+  const std::span<float> wave_now(ddy.data(), nt);
+  peaks.measure(current, wave);
   fit_shortfall best;
   std::int32_t stale = 0;  // iterations since the best one
   for (std::int32_t it = 1; it <= settings.max_iterations; ++it) {
     correction_aim(g, settings.taper, r.target, r.input_sa, current, aim);
     control.limit(aim, current);
     correct_and_rebuild(g, settings.ampfac, r.eamp, aim, current, state);
+    peaks.hold(wave_now, shape, fds);
     for (std::size_t i = 0; i < nt; ++i) acc[i] = static_cast<double>(ddy[i]);
     if (settings.rest) remove_drift(acc, shape, work.drift_of(acc, shape, step));
     round_as_written(acc, ddy);
@@ -212,6 +217,8 @@ design_result design_fit(std::span<const float> wave, float dt, const design_set
     r.last.pgd = work.pgd();
     spectrum.compute(ddy, g.nt, g.dt, g.dom, g.nom, sa);
     r.last.measures = criteria_of(g, sa, r.target, settings.judged);
+    peaks.measure(sa, wave_now);
+    control.note_sum(r.last.measures.cr2);
     on_iteration(r.last);
     std::swap(current, sa);
     const fit_shortfall now = shortfall_of(r.last, settings);

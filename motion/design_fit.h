@@ -14,6 +14,7 @@
 #include "motion/design_spectrum.h"
 #include "motion/fit.h"
 #include "motion/grid.h"
+#include "motion/peak_control.h"
 #include "motion/prepared_fit.h"
 #include "motion/response_spectrum.h"
 #include "motion/rest.h"
@@ -71,6 +72,7 @@ struct design_settings {
   // one each; the result does not depend on it.
   int threads = 0;
   correction_limits limits;
+  peak_limits peaks;
   // The step (s) the wave was recorded at when it was resampled to a finer one; 0: its own.
   float recorded_step = 0.0f;
   // A run stops when this many iterations in a row have not come closer to passing than the

@@ -1,8 +1,10 @@
 #include "motion/empty_band.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <vector>
 
 #include "motion/ran0.h"
 
@@ -13,14 +15,43 @@ namespace {
 constexpr std::int32_t phase_seed = 1461;
 }  // namespace
 
-void fill_empty_band(const grid& g, float recorded_step, std::span<cplx> fds) {
-  if (!(recorded_step > g.dt)) return;
+std::size_t empty_band_start(const grid& g, std::span<const cplx> fds) {
   const auto nom = static_cast<std::size_t>(g.nom);
-  // Grid point k stands for k*dom; the recorded Nyquist frequency is pi/recorded_step.
-  const double dom = static_cast<double>(g.dom);
-  const double nyquist = std::numbers::pi / static_cast<double>(recorded_step);
-  const auto first = static_cast<std::size_t>(std::ceil(nyquist / dom));
-  const auto octave = static_cast<std::size_t>(std::ceil(0.5 * nyquist / dom));
+  std::vector<double> sum(nom + 1, 0.0);  // of the moduli below k
+  for (std::size_t k = 1; k < nom; ++k) sum[k + 1] = sum[k] + static_cast<double>(std::abs(fds[k]));
+  const auto mean = [&](std::size_t a, std::size_t b) {
+    return (sum[b] - sum[a]) / static_cast<double>(b - a);
+  };
+  std::size_t first = nom;
+  double most_above = 0.0;  // the largest sixth-octave mean from k up
+  for (std::size_t k = nom - 1; k >= 8; --k) {
+    const std::size_t width = std::max<std::size_t>(2, k / 8);  // a sixth of an octave, about
+    most_above = std::max(most_above, mean(k, std::min(nom, k + width)));
+    const double below = mean(k / 2, k);
+    if (most_above < empty_level * below) first = k;
+  }
+  return first;
+}
+
+std::size_t lacking_band(const grid& g, std::span<const cplx> fds, float recorded_step,
+                         const period_window& judged) {
+  const auto nom = static_cast<std::size_t>(g.nom);
+  std::size_t first = nom;
+  if (recorded_step > g.dt) {
+    // Grid point k stands for k*dom; the recorded Nyquist frequency is pi/recorded_step.
+    const double nyquist = std::numbers::pi / static_cast<double>(recorded_step);
+    first = static_cast<std::size_t>(std::ceil(nyquist / static_cast<double>(g.dom)));
+  } else {
+    first = empty_band_start(g, fds);
+  }
+  if (first >= nom) return nom;
+  const float t = period_of(omega_at(static_cast<std::int32_t>(first) + 1, g.dom));
+  return t >= judged.shortest ? first : nom;
+}
+
+void fill_empty_band(const grid& g, std::size_t first, std::span<cplx> fds) {
+  const auto nom = static_cast<std::size_t>(g.nom);
+  const std::size_t octave = (first + 1) / 2;
   if (first >= nom || octave < 1 || octave >= first) return;
   double sum = 0.0;
   for (std::size_t k = octave; k < first; ++k) sum += static_cast<double>(std::abs(fds[k]));

@@ -263,7 +263,7 @@ TEST(wavetool_check, reads_every_wave_as_fitwave_reads_it) {
 }
 
 // A REGRESSION RECORD, not an independent expectation: seed 1 fitted for at most five iterations
-// (it passes at the fifth), its console and both files as this version of the method wrote them
+// (it passes at the third), its console and both files as this version of the method wrote them
 // (data/regression). It makes an
 // accidental change of the method visible (a fade beyond the window with 1 - cos instead of
 // 1 + cos moves the fifth iteration's PGD by tens of centimetres); a deliberate change updates
