@@ -1,7 +1,8 @@
 // The design fit's trial set: seeds 1-20 of seedwave under three corner sets, the same seeds
-// decimated to 0.02 s, and the two real records, each fitted as `wavetool fit` fits it (coarse
-// steps resampled first) against the bedrock spectrum, the surface spectrum of soil 2 and a
-// Eurocode 8 spectrum. One line per case (passed, iterations, PGD, time), then the totals.
+// decimated to 0.02 s, the two real records, records of other kinds made from them and the first
+// 15 and 20 s of each seed, each fitted as `wavetool fit` fits it (coarse steps resampled first)
+// against the bedrock spectrum, the surface spectrum of soil 2 and a Eurocode 8 spectrum. One
+// line per case (passed, iterations, PGD, time), then the totals.
 //
 //   build/bench/fit_trial_set [SPECTRA [CASE]]
 //   build/bench/fit_trial_set all            every case against every spectrum
@@ -9,8 +10,10 @@
 //
 // For studying a case, in the environment: TRIAL_TRACE=1 prints every iteration's measures,
 // TRIAL_DETAIL=1 the eight worst and best ratios of the kept spectrum with their periods,
-// TRIAL_TAPER=FULL,NONE and TRIAL_LIMITS=TOP,STEP,NEIGHBOURS,WEIGHT replace the fade and the
-// top band's limits of the correction.
+// TRIAL_PROFILE=1 the ratio by band of period and the peak acceleration, TRIAL_ITERATIONS=N the
+// limit; TRIAL_TAPER=FULL,NONE, TRIAL_LIMITS=TOP,STEP,NEIGHBOURS,WEIGHT,PLAIN_MOST,PLAIN_LEAST,
+// MARGIN,LIFT and TRIAL_PEAKS=LOW,HIGH,AIM,CHANGE,STIFF replace the fade, the correction's
+// limits and the peak's control.
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/trial_records.h"
 #include "motion/design_fit.h"
 #include "motion/resample.h"
 #include "motion/target_grid.h"
@@ -33,13 +37,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-struct trial_wave {
-  std::string name;
-  std::vector<float> acc;  // gal
-  float dt = 0.0f;
-  motion::corner_times corners{};
-};
 
 // The programs sit beside this program in the build tree; the records in the tests' data.
 fs::path build_dir() {
@@ -101,17 +98,17 @@ std::vector<trial_wave> trial_waves(const fs::path& scratch) {
       waves.push_back({name + " 0.01", w.acc, w.dt, sets[c]});
       waves.push_back({name + " 0.02", half, 2.0f * w.dt, sets[c]});
     }
+    for (trial_wave& v : short_records(seed, w.acc, w.dt)) waves.push_back(std::move(v));
   }
-  waves.push_back({"elcentro 2,10,20,31.2 0.02",
-                   elcentro_gal(records_dir / "elcentro_1940_ns.dat"),
-                   0.02f,
-                   {2.0f, 10.0f, 20.0f, 31.2f}});
+  const std::vector<float> elcentro = elcentro_gal(records_dir / "elcentro_1940_ns.dat");
+  waves.push_back({"elcentro 2,10,20,31.2 0.02", elcentro, 0.02f, {2.0f, 10.0f, 20.0f, 31.2f}});
   const fs::path wavetool = build_dir() / "wavetool" / "wavetool";
   run_or_die("'" + wavetool.string() + "' import '" +
              (records_dir / "RSN753_LOMAP_CLS000.AT2").string() + "' -o '" +
              (scratch / "rsn753.csv").string() + "' 2> /dev/null");
   const wavetool::wave r = read_or_die(scratch / "rsn753.csv");
   waves.push_back({"rsn753 2,16,30,40 0.005", r.acc, r.dt, {2.0f, 16.0f, 30.0f, 40.0f}});
+  for (trial_wave& v : record_variants(elcentro, r.acc)) waves.push_back(std::move(v));
   return waves;
 }
 
@@ -144,6 +141,36 @@ struct outcome {
   double seconds = 0.0;
 };
 
+// The peak acceleration beside the target at the shortest grid period, and the ratio of the kept
+// spectrum to the target by band of period: mean, least and most.
+void print_profile(const motion::design_result& r) {
+  float pga = 0.0f;
+  for (const float a : r.wave) pga = std::max(pga, std::abs(a));
+  std::printf("   pga %.1f, target at %.4f s %.1f\n", static_cast<double>(pga),
+              static_cast<double>(motion::period_of(motion::omega_at(r.g.nom, r.g.dom))),
+              static_cast<double>(r.target.back()));
+  const double edges[] = {0.02, 0.021, 0.022, 0.025, 0.03, 0.035, 0.044, 0.06, 0.08, 0.1, 0.15,
+                          0.2,  0.3,   0.5,   0.7,   1.0,  1.5,   2.0,   3.0,  5.0,  7.0, 10.0};
+  for (std::size_t b = 0; b + 1 < std::size(edges); ++b) {
+    double sum = 0.0, least = 1e9, most = 0.0;
+    int n = 0;
+    for (std::int32_t j = 2; j <= r.g.nom; ++j) {
+      const auto t = static_cast<double>(motion::period_of(motion::omega_at(j, r.g.dom)));
+      if (t < edges[b] || t >= edges[b + 1]) continue;
+      const auto k = static_cast<std::size_t>(j - 1);
+      const double q = static_cast<double>(r.final_sa[k]) / static_cast<double>(r.target[k]);
+      sum += q;
+      ++n;
+      least = std::min(least, q);
+      most = std::max(most, q);
+    }
+    if (n > 0) {
+      std::printf("   %6.3f-%6.3f s  %4d points  mean %.3f  least %.3f  most %.3f\n", edges[b],
+                  edges[b + 1], n, sum / n, least, most);
+    }
+  }
+}
+
 outcome fit_case(const trial_wave& w, const std::string& spectrum) {
   const auto t0 = std::chrono::steady_clock::now();
   const motion::fit_step step = motion::fit_step_for(w.dt, motion::window_shortest_period, false);
@@ -155,8 +182,14 @@ outcome fit_case(const trial_wave& w, const std::string& spectrum) {
     std::sscanf(l, "%f,%f", &s.taper.full, &s.taper.none);
   }
   if (const char* l = std::getenv("TRIAL_LIMITS")) {
-    std::sscanf(l, "%f,%f,%f,%f", &s.limits.top_band, &s.limits.max_step, &s.limits.neighbours,
-                &s.limits.max_weight);
+    std::sscanf(l, "%f,%f,%f,%f,%f,%f,%f,%f", &s.limits.top_band, &s.limits.max_step,
+                &s.limits.neighbours, &s.limits.max_weight, &s.limits.plain_max_weight,
+                &s.limits.plain_min_weight, &s.limits.sum_margin, &s.limits.sum_lift_most);
+  }
+  if (const char* l = std::getenv("TRIAL_ITERATIONS")) s.max_iterations = std::atoi(l);
+  if (const char* l = std::getenv("TRIAL_PEAKS")) {
+    std::sscanf(l, "%f,%f,%f,%f,%f", &s.peaks.low, &s.peaks.high, &s.peaks.aim, &s.peaks.max_change,
+                &s.peaks.stiff);
   }
   s.target = target_for(spectrum, acc.size(), step.dt);
   s.max_pgd = motion::plausible_pgd(spectrum_named(spectrum));
@@ -179,6 +212,7 @@ outcome fit_case(const trial_wave& w, const std::string& spectrum) {
               w.name.c_str(), spectrum.c_str(), r.passed ? "passed" : "NOT PASSED",
               r.last.iteration, r.kept.iteration, o.pgd, o.seconds, static_cast<double>(c.cr1),
               static_cast<double>(c.cr2), static_cast<double>(c.cr3), static_cast<double>(c.cr4));
+  if (std::getenv("TRIAL_PROFILE") != nullptr && !r.final_sa.empty()) print_profile(r);
   if (std::getenv("TRIAL_DETAIL") != nullptr && !r.final_sa.empty()) {
     // The grid points of the judged window with the lowest and the highest ratio.
     std::vector<std::pair<float, float>> pts;
