@@ -1,7 +1,8 @@
 // Designing a wave that meets all four acceptance measures and comes to rest: fitwave's
 // iteration (correction by target/computed at every Fourier frequency, inverse transform,
-// envelope), followed after every rebuild by the removal of the drift, and judged on the wave
-// exactly as the fitted-wave file holds it. It stops as soon as the wave passes.
+// envelope), limited where that ratio alone cannot fit (empty_band.h, correction_limits.h,
+// peak_control.h), followed after every rebuild by the removal of the drift, and judged on the
+// wave exactly as the fitted-wave file holds it. It stops as soon as the wave passes.
 #pragma once
 
 #include <cstdint>
