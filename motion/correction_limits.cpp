@@ -38,10 +38,9 @@ correction_control::correction_control(const grid& g, const correction_limits& l
          sum_window.holds(period_of(omega_at(static_cast<std::int32_t>(end_summed_) + 1, g.dom)))) {
     ++end_summed_;
   }
-  const float below = limits.top_band * g.dt;
   first_watched_ = log_ratio_.size();
   for (std::int32_t j = 2; j <= g.nom; ++j) {
-    if (period_of(omega_at(j, g.dom)) < below) {
+    if (in_top_band(period_of(omega_at(j, g.dom)), g.dt, limits)) {
       first_watched_ = static_cast<std::size_t>(j - 1);
       break;
     }

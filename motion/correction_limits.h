@@ -41,6 +41,11 @@ struct correction_limits {
   float sum_lift_most = 1.03f;    // the most the aim over 1..5 s is raised (1: never)
 };
 
+// Whether period (s) lies in the top band of a wave sampled at dt (s).
+inline bool in_top_band(float period, float dt, const correction_limits& limits) {
+  return period < limits.top_band * dt;
+}
+
 class correction_control {
  public:
   correction_control(const grid& g, const correction_limits& limits, const period_window& window);

@@ -33,11 +33,10 @@ peak_control::peak_control(const grid& g, std::span<const float> target,
                            const period_window& judged, const correction_limits& limits,
                            const peak_limits& peaks)
     : g_(g), limits_(peaks) {
-  const float top = limits.top_band * g.dt;
   for (std::int32_t j = g.nom; j >= 2; --j) {
     const float t = period_of(omega_at(j, g.dom));
     if (!judged.holds(t)) continue;
-    if (t < top) {
+    if (in_top_band(t, g.dt, limits)) {
       at_ = static_cast<std::size_t>(j - 1);
       target_ = target[at_];
     }

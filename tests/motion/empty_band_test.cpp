@@ -19,8 +19,9 @@ TEST(empty_band, is_found_where_the_wave_holds_nothing) {
   const motion::grid g = motion::make_grid(4096, 0.01f, 4096);  // nom 2049
   const auto nom = static_cast<std::size_t>(g.nom);
   const row rows[] = {
-      // From 1000 on nothing: the averaging over a sixth of an octave (125 points) lets the band
-      // start one point early, where the last full coefficient is 1/125 of the mean.
+      // From 1000 on nothing: the averaging over about a sixth of an octave (999/8 = 124 points)
+      // lets the band start one point early, where the one full coefficient makes the mean 1/124
+      // of the octave below, under 1 %; at 998 two make it 1/62.
       {"nothing from 1000", [](std::size_t k) { return k < 1000 ? 1.0 : 1e-6; }, 999, 1000},
       {"a thousandth from 1500", [](std::size_t k) { return k < 1500 ? 2.0 : 2e-3; }, 1499, 1500},
       {"falling off by e^-4 to the top",
