@@ -18,21 +18,22 @@ motion::design_settings design_settings_of(const fit_overrides& f) {
   return s;
 }
 
+std::optional<std::string> fit_refusal_of(const fit_input& in, const spectrum_request& target) {
+  const wave& w = in.w;
+  constexpr std::int32_t longest = motion::max_design_transform_length;
+  if (motion::transform_length(static_cast<std::int32_t>(w.acc.size()), longest).nf == 0) {
+    return "expected at most " + std::to_string(longest) + " samples, found " +
+           std::to_string(w.acc.size()) + " (cut a window with start and end)";
+  }
+  return unjudged_criterion(w, criteria_window(target));
+}
+
 fit_job_result run_fit_job(
     const fit_input& in, const spectrum_request& target, motion::design_settings s,
     const std::function<void(const motion::iteration_report&)>& on_iteration) {
   fit_job_result r;
   const wave& w = in.w;
-  constexpr std::int32_t longest = motion::max_design_transform_length;
-  if (motion::transform_length(static_cast<std::int32_t>(w.acc.size()), longest).nf == 0) {
-    r.refused = "expected at most " + std::to_string(longest) + " samples, found " +
-                std::to_string(w.acc.size()) + " (cut a window with start and end)";
-    return r;
-  }
-  if (const auto why = unjudged_criterion(w, criteria_window(target))) {
-    r.refused = *why;
-    return r;
-  }
+  if ((r.refused = fit_refusal_of(in, target))) return r;
   aim_at(s, target, in);
   r.fit = motion::design_fit(w.acc, w.dt, s, on_iteration);
   r.wave_text = fitted_wave_text(r.fit);

@@ -24,6 +24,10 @@ struct fit_job_result {
 // The design settings of a plan's fit options: unset keys keep the fit's own defaults.
 motion::design_settings design_settings_of(const fit_overrides& f);
 
+// Why the wave in cannot be fitted to target (longer than the longest transform, or a criterion
+// with no period of its grid in its window); nothing when it can.
+std::optional<std::string> fit_refusal_of(const fit_input& in, const spectrum_request& target);
+
 // Fits the wave in (as fit_input_of sets it up) with settings s aimed at the target as
 // `wavetool fit` aims (its spectrum at its damping, criteria 1, 3 and 4 over its window),
 // calling on_iteration after every iteration.

@@ -105,7 +105,7 @@ bool output_files::to_standard_output() const {
   return false;
 }
 
-std::optional<file_error> output_files::add(const std::filesystem::path& path) {
+std::optional<file_error> output_files::add(const std::filesystem::path& path, at_link links) {
   output o;
   o.name = path.string();
   if (path == standard_stream) {
@@ -117,7 +117,13 @@ std::optional<file_error> output_files::add(const std::filesystem::path& path) {
   std::filesystem::path p = path;
   struct stat st {};
   bool exists = false;
-  if (const int err = follow_links(p, st, exists)) return cannot_write(o.name, err);
+  if (links == at_link::follow) {
+    if (const int err = follow_links(p, st, exists)) return cannot_write(o.name, err);
+  } else if (::lstat(p.c_str(), &st) != 0) {
+    if (errno != ENOENT) return cannot_write(o.name, errno);
+  } else {
+    exists = !S_ISLNK(st.st_mode);  // a link is replaced as a new file
+  }
   o.target = p.string();
   for (const output& other : outputs_) {
     if (other.how != kind::standard_output &&
@@ -191,10 +197,10 @@ std::optional<file_error> output_files::commit(std::span<const std::string_view>
   return std::nullopt;
 }
 
-std::optional<file_error> write_atomically(const std::filesystem::path& path,
-                                           std::string_view text) {
+std::optional<file_error> write_atomically(const std::filesystem::path& path, std::string_view text,
+                                           at_link links) {
   output_files out;
-  if (auto e = out.add(path)) return e;
+  if (auto e = out.add(path, links)) return e;
   const std::string_view texts[] = {text};
   return out.commit(texts);
 }

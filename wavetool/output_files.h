@@ -24,6 +24,10 @@ inline constexpr std::string_view standard_input_name = "standard input";
 // read: Is a directory").
 std::optional<std::string> read_text(const std::filesystem::path& path, file_error& error);
 
+// What an output that is a symbolic link stands for: the file it names (replaced, the link
+// stays), or the link itself (replaced by the file; what it named is left as it was).
+enum class at_link { follow, replace };
+
 // The outputs of one command. Each is checked as it is added, before any computation: for a
 // regular file, or a name not yet taken, a temporary file is made and removed beside it (beside
 // a symbolic link's target, so the link stays), and made again by commit; a device, FIFO or
@@ -38,7 +42,7 @@ class output_files {
   output_files& operator=(const output_files&) = delete;
   ~output_files();
 
-  std::optional<file_error> add(const std::filesystem::path& path);
+  std::optional<file_error> add(const std::filesystem::path& path, at_link links = at_link::follow);
   // texts[k] for the k-th output added.
   std::optional<file_error> commit(std::span<const std::string_view> texts);
   // Whether one of the outputs is standard output (the console then keeps to standard error).
@@ -60,7 +64,7 @@ class output_files {
 };
 
 // One output, written as output_files writes it.
-std::optional<file_error> write_atomically(const std::filesystem::path& path,
-                                           std::string_view text);
+std::optional<file_error> write_atomically(const std::filesystem::path& path, std::string_view text,
+                                           at_link links = at_link::follow);
 
 }  // namespace wavetool

@@ -10,6 +10,7 @@
 #include "motion/seed_wave.h"
 #include "waveio/text_fields.h"
 #include "wavetool/plan_values.h"
+#include "wavetool/suite_files.h"
 #include "wavetool/wave_file.h"
 
 namespace wavetool {
@@ -135,10 +136,11 @@ void check_spectrum(checker& c, plan_target& t, const std::map<std::string, int>
 // The keys of one [[wave]] besides its name and fit keys.
 bool read_source_key(checker& c, const std::string& key, const toml::node& n, seed_source& seed,
                      record_source& rec, std::optional<int>& seed_line,
-                     std::optional<int>& record_line) {
+                     std::optional<int>& record_line, std::map<std::string, int>& lines) {
   const auto set = [](auto& to, auto&& value) {
     if (value) to = *value;
   };
+  lines[key] = line_of(n);
   if (key == "seed") {
     seed_line = line_of(n);
     set(seed.seed, integer_in(c, key, n, 0, 2147483647));
@@ -162,9 +164,27 @@ bool read_source_key(checker& c, const std::string& key, const toml::node& n, se
   } else if (key == "component") {
     set(rec.component, text_in(c, key, n, {"NS", "EW", "UD"}));
   } else {
+    lines.erase(key);
     return false;
   }
   return true;
+}
+
+// A key of the other kind of source is refused rather than ignored: the wave would not be the
+// one the engineer described.
+void refuse_keys_of_other_source(checker& c, bool is_seed,
+                                 const std::map<std::string, int>& lines) {
+  static const std::vector<std::string> record_only{"format", "units",  "start",
+                                                    "end",    "column", "component"};
+  for (const auto& [key, line] : lines) {
+    const bool of_record =
+        std::find(record_only.begin(), record_only.end(), key) != record_only.end();
+    if (is_seed && of_record) {
+      c.fail(line, key + ": a key of a record, not of a seed wave");
+    } else if (!is_seed && key == "samples") {
+      c.fail(line, key + ": a key of a seed, not of a record wave");
+    }
+  }
 }
 
 std::string name_of_table(checker& c, const toml::table& t, std::string_view what) {
@@ -198,6 +218,13 @@ void read_targets(checker& c, const toml::table& root, const spectrum_keys& base
     for (const toml::node& x : *a) {
       const toml::table& t = *x.as_table();
       plan_target target{name_of_table(c, t, "[[target]]"), line_of(t), base, {}, {}};
+      for (const char* taken : summary_files) {
+        if (target.name == taken) {
+          c.fail(line_of(*t.get("name")), "name: " + waveio::quoted(target.name) +
+                                              " is a file the suite writes beside the targets' "
+                                              "folders; choose another");
+        }
+      }
       std::map<std::string, int> lines = base_lines;
       for (const auto& [k, v] : t) {
         const std::string key(k.str());
@@ -220,12 +247,17 @@ void read_waves(checker& c, const toml::table& root, plan& p) {
       seed_source seed;
       record_source rec;
       std::optional<int> seed_line, record_line;
+      std::map<std::string, int> source_lines;
       for (const auto& [k, v] : t) {
         const std::string key(k.str());
-        if (key != "name" && !read_source_key(c, key, v, seed, rec, seed_line, record_line) &&
+        if (key != "name" &&
+            !read_source_key(c, key, v, seed, rec, seed_line, record_line, source_lines) &&
             !read_fit_key(c, key, v, wave.fit)) {
           c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [[wave]]");
         }
+      }
+      if (seed_line.has_value() != record_line.has_value()) {
+        refuse_keys_of_other_source(c, seed_line.has_value(), source_lines);
       }
       if (seed_line.has_value() == record_line.has_value()) {
         c.fail(wave.line, "[[wave]]: expected either seed or record");

@@ -23,11 +23,6 @@ std::string fixed(double x, int decimals) {
   const int n = std::snprintf(b, sizeof b, "%.*f", decimals, x);
   return {b, static_cast<std::size_t>(n)};
 }
-// A name for gnuplot between single quotes (names are file names: no quotes in them).
-std::string gp_text(const std::string& s) {
-  return "'" + s + "'";
-}
-
 // Inline SVG: without the XML prologue, every id and reference made unique to the figure.
 std::string inline_svg(const std::string& svg, const std::string& prefix) {
   std::string s = svg.substr(std::min(svg.find("<svg"), svg.size()));
@@ -120,8 +115,19 @@ struct target_data {
   std::string spectra, ratios;
 };
 target_data spectra_data(std::span<const double> t, std::span<const double> target,
-                         const std::vector<std::vector<double>>& sa) {
+                         const std::vector<std::vector<double>>& sa,
+                         const std::vector<std::string>& names) {
+  // The first line names the columns: gnuplot titles the waves from it, so that no name is
+  // written into a script.
   target_data d;
+  d.spectra = "period target";
+  d.ratios = "period";
+  for (const std::string& name : names) {
+    d.spectra += " " + name;
+    d.ratios += " " + name;
+  }
+  d.spectra += " mean\n";
+  d.ratios += "\n";
   for (std::size_t k = 0; k < t.size(); ++k) {
     double sum = 0.0;
     d.spectra += g9(t[k]) + " " + g9(target[k]);
@@ -137,33 +143,32 @@ target_data spectra_data(std::span<const double> t, std::span<const double> targ
   return d;
 }
 
-std::string spectra_script(const std::string& data, const spectrum_request& s,
-                           const std::vector<std::string>& names) {
-  const std::size_t n = names.size();
+std::string spectra_script(const std::string& data, const spectrum_request& s, std::size_t n) {
   std::string plot =
       "plot '" + data + "' using 1:2 with lines lw 3 lc rgb '#000000' title 'target'";
   for (std::size_t k = 0; k < n; ++k) {
-    plot += ", '' using 1:" + std::to_string(k + 3) + " with lines lw 1 lt " +
-            std::to_string(k + 1) + " title " + gp_text(names[k]);
+    plot +=
+        ", '' using 1:" + std::to_string(k + 3) + " with lines lw 1 lt " + std::to_string(k + 1);
   }
   plot += ", '' using 1:" + std::to_string(n + 3) +
           " with lines lw 2 dt 2 lc rgb '#c00000' title 'mean of the waves'";
-  return "set logscale xy\nset xrange [" + g9(s.window_min) + ":" + g9(s.window_max) +
+  return "set key autotitle columnhead\nset logscale xy\nset xrange [" + g9(s.window_min) + ":" +
+         g9(s.window_max) +
          "]\nset grid xtics mxtics ytics lc rgb '#d0d0d0'\nset xlabel 'Period (s)'\n"
          "set ylabel 'Spectral acceleration, " +
          waveio::short_text(100.0 * s.spectrum.damping) +
          " % damping (gal)'\nset key bottom left box opaque\n" + plot + "\n";
 }
 
-std::string ratio_script(const std::string& data, const spectrum_request& s,
-                         const std::vector<std::string>& names) {
+std::string ratio_script(const std::string& data, const spectrum_request& s, std::size_t n) {
   std::string plot = "plot";
-  for (std::size_t k = 0; k < names.size(); ++k) {
+  for (std::size_t k = 0; k < n; ++k) {
     plot += std::string(k ? "," : "") + " '" + data + "' using 1:" + std::to_string(k + 2) +
-            " with lines lw 1 lt " + std::to_string(k + 1) + " title " + gp_text(names[k]);
+            " with lines lw 1 lt " + std::to_string(k + 1);
   }
   const std::string limit = waveio::shortest_text(motion::cr1_limit);
-  return "set logscale x\nset xrange [" + g9(s.window_min) + ":" + g9(s.window_max) +
+  return "set key autotitle columnhead\nset logscale x\nset xrange [" + g9(s.window_min) + ":" +
+         g9(s.window_max) +
          "]\nset yrange [0.5:1.5]\nset grid xtics mxtics ytics lc rgb '#d0d0d0'\n"
          "set xlabel 'Period (s)'\nset ylabel 'Spectrum / target'\nset key top left box opaque\n"
          "set arrow from graph 0, first " +
@@ -263,7 +268,9 @@ report_result report_page(const plan& p, std::span<const fit_item> fits,
                           std::string_view version) {
   report_result r;
   std::error_code ec;
-  const std::filesystem::path work = dir / ".report-work";
+  const std::filesystem::path work = dir / report_work_folder;
+  // An interrupt stops the drawing and leaves no work folder behind.
+  const drawing_interrupts interrupts;
   std::filesystem::remove_all(work, ec);
   std::filesystem::create_directories(work, ec);
   // Figures are drawn together at the end; the page holds a marker for each until then.
@@ -306,7 +313,7 @@ report_result report_page(const plan& p, std::span<const fit_item> fits,
                                "marked");
     }
     if (r.error || names.empty()) continue;
-    const target_data d = spectra_data(periods, aim, sa);
+    const target_data d = spectra_data(periods, aim, sa, names);
     const std::string spectra = "spectra" + std::to_string(t),
                       ratios = "ratios" + std::to_string(t);
     if (const auto e = write_data(work / (spectra + ".dat"), d.spectra)) r.error = {spectra, 0, *e};
@@ -314,9 +321,9 @@ report_result report_page(const plan& p, std::span<const fit_item> fits,
     if (r.error) break;
     body += "<section class=\"target\"><h2>Target " + html_escaped(target.name) + "</h2>\n<p>" +
             target_definition(target.spectrum) + "</p>\n" + criteria_table(target.spectrum) +
-            figure_at(spectra, spectra_script(spectra + ".dat", target.spectrum, names), 420,
+            figure_at(spectra, spectra_script(spectra + ".dat", target.spectrum, names.size()), 420,
                       "Response spectra of the fitted waves, the target and their mean") +
-            figure_at(ratios, ratio_script(ratios + ".dat", target.spectrum, names), 420,
+            figure_at(ratios, ratio_script(ratios + ".dat", target.spectrum, names.size()), 420,
                       "Ratio of each wave's spectrum to the target, with criterion 1's limit") +
             "<h3>Results</h3>\n" + results_table(rows) + "<h3>Waves</h3>\n" + motions +
             "</section>\n";
@@ -324,6 +331,7 @@ report_result report_page(const plan& p, std::span<const fit_item> fits,
   std::vector<figure_result> drawn;
   if (!r.error) drawn = draw_figures(work, jobs);
   std::filesystem::remove_all(work, ec);
+  interrupts.end_if_interrupted();
   for (const figure_result& f : drawn) {
     if (f.gnuplot_missing) {
       r.needs = "wavetool: " + (dir / "report.html").string() +

@@ -3,6 +3,8 @@
 // files the fits wrote, so that a gathered suite gives the same page byte for byte.
 #pragma once
 
+#include <signal.h>
+
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -30,18 +32,34 @@ struct figure_result {
   bool gnuplot_missing = false;
   std::optional<std::string> error;
 };
-// script names its data files relative to work (an existing folder it may write in) and sets
-// no terminal or output: they are set here, 760 points wide and height high.
-figure_result draw_figure(const std::filesystem::path& work, const std::string& name,
-                          const std::string& script, int height = 420);
-
 // Figures drawn side by side, one gnuplot at a time per core; results in the order given.
 struct figure_job {
   std::string name, script;
   int height = 420;
 };
+// Each script names its data files relative to work (an existing folder it may write in) and sets
+// no terminal or output: they are set here, 760 points wide and height high.
 std::vector<figure_result> draw_figures(const std::filesystem::path& work,
                                         std::span<const figure_job> jobs);
+
+// While one lives, an interrupt or a termination request stops the drawing programs at once
+// instead of ending wavetool; end_if_interrupted then ends it by that signal, to be called once
+// the work folder is gone.
+class drawing_interrupts {
+ public:
+  drawing_interrupts();
+  ~drawing_interrupts();
+  drawing_interrupts(const drawing_interrupts&) = delete;
+  drawing_interrupts& operator=(const drawing_interrupts&) = delete;
+  void end_if_interrupted() const;
+
+ private:
+  struct sigaction saved_interrupt_ {
+  }, saved_termination_{};
+};
+
+// The folder inside the suite's folder where the figures are drawn, removed when they are.
+inline constexpr const char* report_work_folder = ".report-work";
 
 // The report page, or the reason it is missing. needs: the one line that says what the page
 // needs when the drawing program is not there.

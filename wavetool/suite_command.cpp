@@ -9,6 +9,7 @@
 #include "wavetool/export.h"
 #include "wavetool/report.h"
 #include "wavetool/suite.h"
+#include "wavetool/suite_checks.h"
 
 namespace wavetool {
 namespace {
@@ -45,59 +46,70 @@ std::string final_line(const plan& p, std::span<const fit_item> fits,
          (failed.empty() ? "" : "; not passed: " + failed) + written + "\n";
 }
 
+// written: whether the fit's files are there; a fit that is not is never told as passed.
 std::string progress_line(std::size_t done, std::size_t total, const std::string& name,
-                          const fit_job_result& r, double elapsed) {
+                          const fit_job_result& r, bool written, double elapsed) {
   const double left = elapsed / static_cast<double>(done) * static_cast<double>(total - done);
   char line[300];
   std::snprintf(line, sizeof line,
                 "[%zu/%zu] %s %s after %d iteration%s, %.1f s, about %.0f s left\n", done, total,
-                name.c_str(), r.fit.passed ? "passed" : "not passed", r.fit.last.iteration,
-                r.fit.last.iteration == 1 ? "" : "s", elapsed, left);
+                name.c_str(),
+                !written       ? "not written"
+                : r.fit.passed ? "passed"
+                               : "not passed",
+                r.fit.last.iteration, r.fit.last.iteration == 1 ? "" : "s", elapsed, left);
   return line;
 }
 
 // The fit's files beside each other: the wave, its result and its exports.
 std::optional<file_error> write_fit(const std::filesystem::path& dir, const plan& p,
                                     const suite_fit& f) {
-  std::error_code ec;
-  std::filesystem::create_directories(dir / p.targets[f.item.target].name, ec);
-  if (const auto e = write_atomically(fit_file(dir, p, f.item, ".csv"), f.result.wave_text))
+  // A link in the suite's folder is replaced, never written through.
+  if (const auto e =
+          write_atomically(fit_file(dir, p, f.item, ".csv"), f.result.wave_text, at_link::replace))
     return e;
   const wave_result written = parse_wave(f.result.wave_text, "fitted");
   for (const std::string& layout : f.used.exports.value_or(std::vector<std::string>{})) {
     const export_request x{layout_of(layout), history::acceleration, 1.0};
     const auto file = fit_file(dir, p, f.item, std::string(export_extension(x.layout)));
-    if (const auto e = write_atomically(file, export_text(written.w, x, fit_name(p, f.item)))) {
+    if (const auto e = write_atomically(file, export_text(written.w, x, fit_name(p, f.item)),
+                                        at_link::replace)) {
       return e;
     }
   }
-  return write_atomically(fit_file(dir, p, f.item, ".json"),
-                          fit_result_json(p, f.item, f.result, f.used));
+  return write_atomically(fit_file(dir, p, f.item, ".json"), fit_result_json(p, f.item, f.result),
+                          at_link::replace);
 }
 
 // The summaries and the report from the fits' result files; the exit status.
-int gather(const plan& p, std::span<const fit_item> fits, const std::filesystem::path& dir) {
+// Each result is verified against the plan and its wave, never taken on its word.
+int gather(const plan& p, const std::vector<fit_item>& fits, const std::filesystem::path& dir) {
   std::vector<fit_summary> results;
   for (const fit_item& f : fits) {
     file_error e;
-    auto s = read_fit_result(dir, p, f, e);
-    if (!s) {
-      e.message += " (fit it with --only " + fit_name(p, f) + ")";
-      return fail(e);
-    }
+    auto s = verified_result(dir, p, f, e);
+    if (!s) return fail(e);
     results.push_back(std::move(*s));
   }
-  if (const auto e = write_atomically(dir / "summary.csv", summary_csv(results))) return fail(*e);
-  if (const auto e = write_atomically(dir / "summary.json", summary_json(results))) return fail(*e);
+  if (const auto e = write_atomically(dir / "summary.csv", summary_csv(results), at_link::replace))
+    return fail(*e);
+  if (const auto e =
+          write_atomically(dir / "summary.json", summary_json(results), at_link::replace))
+    return fail(*e);
+  // The last run's page would describe other fits; until the new one is drawn there is none.
+  std::error_code ec;
+  std::filesystem::remove(dir / "report.html", ec);
   const report_result report = report_page(p, fits, results, dir, version);
   std::string written = ": " + (dir / "summary.csv").string();
   if (report.error) return fail(*report.error);
   if (report.needs) {
     std::cerr << *report.needs << '\n';
   } else {
-    if (const auto e = write_atomically(dir / "report.html", report.html)) return fail(*e);
+    if (const auto e = write_atomically(dir / "report.html", report.html, at_link::replace))
+      return fail(*e);
     written += ", " + (dir / "report.html").string();
   }
+  tidy_folder(sweep_folder(dir, p, fits, true));
   std::cout << final_line(p, fits, results, written);
   for (const fit_summary& s : results) {
     if (!s.passed) return exit_not_passed;
@@ -106,6 +118,11 @@ int gather(const plan& p, std::span<const fit_item> fits, const std::filesystem:
 }
 
 int run_suite(const suite_options& o) {
+  if (o.plan == standard_stream) {
+    std::cerr << "wavetool: suite: the plan must be a file, not standard input (-): its listed "
+                 "commands and the report read it again\n";
+    return exit_usage;
+  }
   const plan_result pr = read_plan(o.plan);
   if (!pr.ok()) return fail(*pr.error);
   const plan& p = pr.p;
@@ -116,7 +133,10 @@ int run_suite(const suite_options& o) {
       std::cout << only_command(o.program, o.plan, o.out, p, f) << '\n';
     return 0;
   }
-  if (o.report_only) return gather(p, fits, dir);
+  if (o.report_only) {
+    if (const auto e = prepare_out_folder(dir, p, false)) return fail(*e);
+    return gather(p, fits, dir);
+  }
   std::vector<fit_item> chosen = fits;
   if (!o.only.empty()) {
     chosen.clear();
@@ -135,14 +155,13 @@ int run_suite(const suite_options& o) {
     const fit_overrides used = settings_of(p, f.target, f.wave);
     const spectrum_request& target = p.targets[f.target].spectrum;
     fit_input in = fit_input_of(w.w, criteria_window(target), used.keep_step.value_or(false));
-    if (const auto why = unjudged_criterion(in.w, criteria_window(target))) {
-      return fail({fit_name(p, f), 0, *why});
-    }
+    if (const auto why = fit_refusal_of(in, target)) return fail({fit_name(p, f), 0, *why});
     if (const std::string note = resampled_note(in); !note.empty()) {
       std::cerr << "wavetool: " << fit_name(p, f) << note << '\n';
     }
     work.push_back({f, used, target, std::move(in), {}});
   }
+  if (const auto e = prepare_out_folder(dir, p, true)) return fail(*e);
   const auto start = std::chrono::steady_clock::now();
   std::size_t done = 0;
   std::optional<file_error> write_error;
@@ -152,12 +171,15 @@ int run_suite(const suite_options& o) {
       if (!write_error) write_error = file_error{p.waves[f.item.wave].name, 0, *f.result.refused};
       return;
     }
-    if (auto e = write_fit(dir, p, f); e && !write_error) write_error = e;
+    const auto e = write_fit(dir, p, f);
+    if (e && !write_error) write_error = e;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    std::cerr << progress_line(++done, work.size(), fit_name(p, f.item), f.result, elapsed.count());
+    std::cerr << progress_line(++done, work.size(), fit_name(p, f.item), f.result, !e,
+                               elapsed.count());
   });
   if (write_error) return fail(*write_error);
   if (!o.only.empty()) {
+    tidy_folder(sweep_folder(dir, p, chosen, false));
     file_error e;
     const auto s = read_fit_result(dir, p, chosen[0], e);
     if (!s) return fail(e);

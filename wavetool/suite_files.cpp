@@ -58,11 +58,22 @@ std::filesystem::path fit_file(const std::filesystem::path& dir, const plan& p, 
   return dir / p.targets[f.target].name / (p.waves[f.wave].name + extension);
 }
 
-std::string fit_result_json(const plan& p, const fit_item& f, const fit_job_result& r,
-                            const fit_overrides& used) {
+nlohmann::ordered_json options_json(const plan& p, const fit_item& f) {
+  const fit_overrides used = settings_of(p, f.target, f.wave);
+  const motion::design_settings s = design_settings_of(used);
+  nlohmann::ordered_json o = spectrum_json(p.targets[f.target].spectrum);
+  o["corners"] = {json_float(s.corners.tb), json_float(s.corners.tc), json_float(s.corners.td),
+                  json_float(s.corners.te)};
+  o["max_iterations"] = s.max_iterations;
+  o["no_rest"] = !s.rest;
+  o["keep_step"] = used.keep_step.value_or(false);
+  o["export"] = used.exports.value_or(std::vector<std::string>{});
+  return o;
+}
+
+std::string fit_result_json(const plan& p, const fit_item& f, const fit_job_result& r) {
   const motion::criteria& c = r.fit.kept.measures;
   const motion::motion_summary& m = r.measures;
-  const motion::design_settings s = design_settings_of(used);
   nlohmann::ordered_json j;
   j["target"] = p.targets[f.target].name;
   j["wave"] = p.waves[f.wave].name;
@@ -73,14 +84,7 @@ std::string fit_result_json(const plan& p, const fit_item& f, const fit_job_resu
   j["cr3"] = json_float(c.cr3);
   j["cr4"] = json_float(c.cr4);
   add_measures(j, m, true);
-  nlohmann::ordered_json o = spectrum_json(p.targets[f.target].spectrum);
-  o["corners"] = {json_float(s.corners.tb), json_float(s.corners.tc), json_float(s.corners.td),
-                  json_float(s.corners.te)};
-  o["max_iterations"] = s.max_iterations;
-  o["no_rest"] = !s.rest;
-  o["keep_step"] = used.keep_step.value_or(false);
-  o["export"] = used.exports.value_or(std::vector<std::string>{});
-  j["options"] = o;
+  j["options"] = options_json(p, f);
   return j.dump(2) + "\n";
 }
 
@@ -110,8 +114,10 @@ std::optional<fit_summary> read_fit_result(const std::filesystem::path& dir, con
     m.d5_95 = s.json.at("d5_95").get<double>();
     m.samples = s.json.at("samples").get<std::size_t>();
     m.dt = s.json.at("dt").get<double>();
-  } catch (const nlohmann::json::exception& e) {
-    error = {file.string(), 0, std::string("not a fit's result: ") + e.what()};
+  } catch (const nlohmann::json::exception&) {
+    error = {file.string(), 0,
+             "not a fit's result: expected the JSON object the suite writes, with target, wave, "
+             "status, iterations, cr1 to cr4 and the measures"};
     return std::nullopt;
   }
   if (s.target != p.targets[f.target].name || s.wave != p.waves[f.wave].name) {

@@ -4,6 +4,7 @@
 // elsewhere write the same bytes. No times, dates or host names go into any of them.
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -30,8 +31,13 @@ std::filesystem::path fit_file(const std::filesystem::path& dir, const plan& p, 
 
 // The result of a fit as its JSON file holds it: status ("passed" or "not passed"), iterations,
 // the four criteria, the time-domain measures and the options used.
-std::string fit_result_json(const plan& p, const fit_item& f, const fit_job_result& r,
-                            const fit_overrides& used);
+std::string fit_result_json(const plan& p, const fit_item& f, const fit_job_result& r);
+// The options the plan asks of f, as its result file holds them.
+nlohmann::ordered_json options_json(const plan& p, const fit_item& f);
+
+// The suite's own files beside the targets' folders.
+inline constexpr std::array<const char*, 3> summary_files{"summary.csv", "summary.json",
+                                                          "report.html"};
 
 // What the summaries and the report take from a fit's result file.
 struct fit_summary {
