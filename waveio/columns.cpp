@@ -38,10 +38,11 @@ parsed_record parse_columns(std::string_view text, const record_options& options
       width = n.values.size();
       // Eight numbers a line may be a table of eight columns or values wrapped eight a line.
       if (width >= 3 && options.column == 0) {
-        r.error =
-            error_at(line.number, "expected 1 or 2 numbers a line, found " + std::to_string(width) +
-                                      ": give --column N for a table of columns, or "
-                                      "--format values for values written several a line");
+        r.error = error_at(
+            line.number, "expected 1 or 2 numbers a line, found " + std::to_string(width) +
+                             ": give " + std::string(options.names.column) +
+                             " N for a table of columns, or " + std::string(options.names.format) +
+                             " values for values written several a line");
         return r;
       }
       time_column = options.dt || width == 1 ? 0 : 1;
@@ -52,8 +53,8 @@ parsed_record parse_columns(std::string_view text, const record_options& options
         return r;
       }
       if (width == 1 && !options.dt) {
-        r.error = error_at(line.number,
-                           "expected a time and an acceleration, or --dt for a single column");
+        r.error = error_at(line.number, "expected a time and an acceleration, or " +
+                                            std::string(options.names.dt) + " for a single column");
         return r;
       }
     }

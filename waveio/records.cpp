@@ -28,16 +28,16 @@ bool takes_dt(record_format f) {
 }
 
 std::optional<std::string> option_not_applying(record_format f, const record_options& o) {
-  const char* option = nullptr;
+  std::optional<std::string_view> option;
   if (o.dt && !takes_dt(f)) {
-    option = "--dt";
+    option = o.names.dt;
   } else if (o.column > 0 && f != record_format::columns) {
-    option = "--column";
+    option = o.names.column;
   } else if (o.component && f != record_format::jma) {
-    option = "--component";
+    option = o.names.component;
   }
   if (!option) return std::nullopt;
-  return std::string(option) + " does not apply to " + std::string(name_of(f)) +
+  return std::string(*option) + " does not apply to " + std::string(name_of(f)) +
          " records; leave it out";
 }
 

@@ -54,6 +54,17 @@ struct parsed_record {
   bool ok() const { return !error; }
 };
 
+// How the caller names the settings a message may be about: the command line its options (the
+// default), a plan its keys.
+struct setting_names {
+  std::string_view dt = "--dt";
+  std::string_view column = "--column";
+  std::string_view component = "--component";
+  std::string_view format = "--format";
+  std::string_view start = "--start";
+  std::string_view end = "--end";
+};
+
 // What the command line adds to a record's own information; each is refused by the formats it
 // does not apply to, so that nothing given is silently ignored.
 struct record_options {
@@ -61,6 +72,7 @@ struct record_options {
   int column = 0;                        // columns: acceleration column from 1; 0: not given
   std::optional<std::string> component;  // JMA: NS (the default), EW or UD
   std::optional<accel_unit> unit;        // overrides the record's own unit
+  setting_names names;                   // for the messages
 };
 
 // PEER NGA: four header lines, the fourth giving NPTS and DT (either style), then NPTS values

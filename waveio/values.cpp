@@ -27,7 +27,7 @@ parsed_record parse_values(std::string_view text, const record_options& options)
     last_line = line.number;
   }
   if (!options.dt) {
-    r.error = error_at(0, "expected --dt: values carry no times");
+    r.error = error_at(0, "expected " + std::string(options.names.dt) + ": values carry no times");
     return r;
   }
   r.rec.dt = *options.dt;

@@ -62,6 +62,7 @@ wave_result source_wave(const plan_wave& w, const plan_target& t) {
   for (const waveio::format_entry& f : waveio::record_formats()) {
     if (f.option == rec.format) request.format = f.format;
   }
+  request.options.names = plan_key_names;
   request.options.dt = rec.dt;
   request.options.column = static_cast<int>(rec.column);
   request.options.component = rec.component;

@@ -55,7 +55,9 @@ imported_record import_record(const record_request& request) {
   const sample_range range = window_of(p.rec.values.size(), p.rec.dt, request.start, request.end);
   if (range.count < 2) {
     r.error = waveio::file_error{file, 0,
-                                 "expected at least 2 samples between --start and --end, found " +
+                                 "expected at least 2 samples between " +
+                                     std::string(request.options.names.start) + " and " +
+                                     std::string(request.options.names.end) + ", found " +
                                      std::to_string(range.count)};
     return r;
   }

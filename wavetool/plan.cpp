@@ -112,21 +112,34 @@ bool read_spectrum_key(checker& c, const std::string& key, const toml::node& n, 
 
 // The target's spectrum by the spectrum options' rules (the message names the key at its line),
 // then a table's rows, which must hold every period the criteria judge, as for `wavetool fit`.
-void check_spectrum(checker& c, plan_target& t, const std::map<std::string, int>& lines) {
+void check_spectrum(checker& c, plan_target& t, const std::map<std::string, int>& lines,
+                    const std::map<std::string, int>& default_lines) {
   const spectrum_choice choice = spectrum_from_keys(t.keys, "");
   if (!choice.ok()) {
     int line = t.line;
+    std::string from_defaults;
     for (const auto& [key, at] : lines) {
-      if (choice.error.starts_with(key + ":")) line = at;
+      if (!choice.error.starts_with(key + ":")) continue;
+      line = at;
+      const auto d = default_lines.find(key);
+      // A key of [defaults] is refused for the target that cannot take it.
+      if (d != default_lines.end() && d->second == at) {
+        from_defaults = " (in [defaults], for target " + waveio::quoted(t.name) + ")";
+      }
     }
-    c.fail(line, choice.error);
+    c.fail(line, choice.error + from_defaults);
     return;
   }
   t.spectrum = choice.request;
   if (t.spectrum.spectrum.kind == motion::spectrum_kind::table) {
     t.spectrum.table_file = (c.file.parent_path() / t.spectrum.table_file).string();
     if (const auto e = load_table(t.spectrum)) {
-      if (!c.error) c.error = *e;  // the table's own line
+      if (e->line == 0) {
+        // A table that cannot be read at all is told at the plan's line that names it.
+        c.fail(lines.at("table"), "table " + waveio::quoted(e->file) + ": " + e->message);
+      } else if (!c.error) {
+        c.error = *e;  // the table's own line
+      }
     } else if (const auto short_table = uncovered_criteria(t.spectrum)) {
       c.fail(lines.at("table"), "table: " + short_table->message);
     }
@@ -174,15 +187,11 @@ bool read_source_key(checker& c, const std::string& key, const toml::node& n, se
 // one the engineer described.
 void refuse_keys_of_other_source(checker& c, bool is_seed,
                                  const std::map<std::string, int>& lines) {
-  static const std::vector<std::string> record_only{"format", "units",  "start",
-                                                    "end",    "column", "component"};
   for (const auto& [key, line] : lines) {
-    const bool of_record =
-        std::find(record_only.begin(), record_only.end(), key) != record_only.end();
-    if (is_seed && of_record) {
-      c.fail(line, key + ": a key of a record, not of a seed wave");
-    } else if (!is_seed && key == "samples") {
-      c.fail(line, key + ": a key of a seed, not of a record wave");
+    const bool of_record = key != "seed" && key != "samples" && key != "dt" && key != "record";
+    if (is_seed ? of_record : key == "samples") {
+      c.fail(line, key + (is_seed ? ": a key of a record, not of a seed wave"
+                                  : ": a key of a seed, not of a record wave"));
     }
   }
 }
@@ -218,12 +227,11 @@ void read_targets(checker& c, const toml::table& root, const spectrum_keys& base
     for (const toml::node& x : *a) {
       const toml::table& t = *x.as_table();
       plan_target target{name_of_table(c, t, "[[target]]"), line_of(t), base, {}, {}};
-      for (const char* taken : summary_files) {
-        if (target.name == taken) {
-          c.fail(line_of(*t.get("name")), "name: " + waveio::quoted(target.name) +
-                                              " is a file the suite writes beside the targets' "
-                                              "folders; choose another");
-        }
+      if (std::find(summary_files.begin(), summary_files.end(), target.name) !=
+          summary_files.end()) {
+        c.fail(line_of(*t.get("name")), "name: " + waveio::quoted(target.name) +
+                                            " is a file the suite writes beside the targets' "
+                                            "folders; choose another");
       }
       std::map<std::string, int> lines = base_lines;
       for (const auto& [k, v] : t) {
@@ -233,7 +241,7 @@ void read_targets(checker& c, const toml::table& root, const spectrum_keys& base
           c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [[target]]");
         }
       }
-      if (!c.error) check_spectrum(c, target, lines);
+      if (!c.error) check_spectrum(c, target, lines, base_lines);
       p.targets.push_back(std::move(target));
     }
   }
@@ -256,12 +264,10 @@ void read_waves(checker& c, const toml::table& root, plan& p) {
           c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [[wave]]");
         }
       }
-      if (seed_line.has_value() != record_line.has_value()) {
-        refuse_keys_of_other_source(c, seed_line.has_value(), source_lines);
-      }
       if (seed_line.has_value() == record_line.has_value()) {
         c.fail(wave.line, "[[wave]]: expected either seed or record");
       } else if (seed_line) {
+        refuse_keys_of_other_source(c, true, source_lines);
         const double dt = seed.dt.value_or(motion::default_seed_dt);
         const double end =
             static_cast<double>(seed.samples.value_or(motion::default_seed_samples)) * dt;
@@ -275,7 +281,9 @@ void read_waves(checker& c, const toml::table& root, plan& p) {
         }
         wave.source = seed;
       } else {
+        refuse_keys_of_other_source(c, false, source_lines);
         rec.path = p.file.parent_path() / rec.path;
+        rec.line = *record_line;
         if (!std::filesystem::is_regular_file(rec.path)) {
           c.fail(*record_line, "record " + waveio::quoted(rec.path.string()) + ": no such file");
         } else if (rec.start && rec.end && *rec.start > *rec.end) {
@@ -349,9 +357,8 @@ plan_result parse_plan(std::string_view text, const std::filesystem::path& file)
         }
       }
     } else if (key != "target" && key != "wave") {
-      c.fail(line_of(v), "unknown key " + waveio::quoted(key) +
-                             " (expected [defaults], [[target]], "
-                             "[[wave]])");
+      c.fail(line_of(v),
+             "unknown key " + waveio::quoted(key) + " (expected [defaults], [[target]], [[wave]])");
     }
   }
   read_targets(c, root, base, base_lines, r.p);

@@ -14,6 +14,7 @@
 
 #include "motion/seed_wave.h"
 #include "waveio/file_error.h"
+#include "waveio/records.h"
 #include "wavetool/spectrum_options.h"
 
 namespace wavetool {
@@ -42,6 +43,7 @@ struct record_source {
   std::optional<double> dt, start, end;
   std::int64_t column = 0;
   std::optional<std::string> component;
+  int line = 0;  // of the key `record`
 };
 
 struct plan_target {
@@ -86,6 +88,10 @@ fit_overrides settings_of(const plan& p, std::size_t t, std::size_t w);
 
 // The grid of a seed wave: its samples and step, or seedwave's.
 motion::seed_grid seed_grid_of(const seed_source& s);
+
+// The plan's keys for the settings of a record, as messages about them name them.
+inline constexpr waveio::setting_names plan_key_names{"dt",     "column", "component",
+                                                      "format", "start",  "end"};
 
 // The export layouts a plan or the command line may name.
 inline constexpr std::array<std::string_view, 3> export_layouts{"columns", "opensees", "at2"};

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "waveio/text_fields.h"
 #include "wavetool/commands.h"
 #include "wavetool/export.h"
 #include "wavetool/report.h"
@@ -28,6 +29,14 @@ struct suite_options {
 int fail(const file_error& e) {
   std::cerr << describe(e) << '\n';
   return exit_bad_input;
+}
+
+// A record refused as a whole is told at the plan's line of its key; a fault at a line of the
+// record names that line of the record.
+file_error plan_line_of(const plan& p, const plan_wave& w, const file_error& e) {
+  const record_source* rec = std::get_if<record_source>(&w.source);
+  if (!rec || e.line != 0) return e;
+  return {p.file.string(), rec->line, "record " + waveio::quoted(e.file) + ": " + e.message};
 }
 
 // "K of N fits passed", naming those that did not.
@@ -151,7 +160,7 @@ int run_suite(const suite_options& o) {
   work.reserve(chosen.size());
   for (const fit_item& f : chosen) {
     const wave_result w = source_wave(p.waves[f.wave], p.targets[f.target]);
-    if (!w.ok()) return fail(*w.error);
+    if (!w.ok()) return fail(plan_line_of(p, p.waves[f.wave], *w.error));
     const fit_overrides used = settings_of(p, f.target, f.wave);
     const spectrum_request& target = p.targets[f.target].spectrum;
     fit_input in = fit_input_of(w.w, criteria_window(target), used.keep_step.value_or(false));
@@ -213,6 +222,16 @@ void add_suite_command(CLI::App& app, int& status, const std::string& program) {
   auto* only = sub->add_option("--only", o->only, "fit TARGET/WAVE alone and write its files");
   auto* gather_flag = sub->add_flag("--report-only", o->report_only,
                                     "gather the fits' files into the summaries and the report");
+  sub->footer(
+      "PLAN is a file (not -). Everything that can be checked is checked before the first fit: "
+      "the plan, every wave, and whether --out can take the files.\n"
+      "--report-only verifies each result: its options must be what the plan asks of the pair "
+      "now, its criteria and measures what its wave gives; a result that is not is named with "
+      "the --only command that fits it again.\n"
+      "After any run --out holds what that run wrote: the suite removes its own files that an "
+      "earlier run left (exports no longer asked, waves no longer in the plan, the last report; "
+      "--only: that pair's and the summaries), leaves anything else alone and names it, and "
+      "never writes through a link inside --out.");
   list->excludes(only)->excludes(gather_flag);
   only->excludes(gather_flag);
   sub->callback([o, &status] { status = run_suite(*o); });

@@ -428,7 +428,8 @@ TEST(wavetool_suite, bad_plans_are_refused_with_their_line) {
       {"[[target]]\nname = \"t\"\nspectrum = \"surface\"\n",
        "wavetool: plan.toml:1: soil: required by the surface spectrum\n"},
       {"[defaults]\nsoil = 2\n[[target]]\nname = \"t\"\n",
-       "wavetool: plan.toml:2: soil: not an option of the bedrock spectrum\n"},
+       "wavetool: plan.toml:2: soil: not an option of the bedrock spectrum (in [defaults], for "
+       "target \"t\")\n"},
       {"[[target]]\nname = \"t\"\nzone = \"1\"\n",
        "wavetool: plan.toml:3: zone: expected a number\n"},
       {"[[target]]\nname = \"t\"\nspectrum = \"asce7\"\nsds = 1.0\nsd1 = 0.6\ntl = 8\n"

@@ -232,6 +232,17 @@ TEST(suite_folder, plans_refused_before_any_fit) {
        "wavetool: plan.toml:6: column: a key of a record, not of a seed wave\n"},
       {seed + "component = \"NS\"\n",
        "wavetool: plan.toml:6: component: a key of a record, not of a seed wave\n"},
+      {"[[target]]\nname = \"t\"\nspectrum = \"table\"\ntable = \"none.txt\"\n",
+       "wavetool: plan.toml:4: table \"none.txt\": cannot be read: No such file or directory\n"},
+      {"[[target]]\nname = \"t\"\n[[wave]]\nname = \"w\"\nrecord = \"long.txt\"\n"
+       "format = \"values\"\n",
+       "wavetool: plan.toml:5: record \"long.txt\": expected dt: values carry no times\n"},
+      {record + "format = \"at2\"\ndt = 0.01\n",
+       "wavetool: plan.toml:5: record \"seed1.csv\": dt does not apply to PEER NGA (AT2) records; "
+       "leave it out\n"},
+      {record + "format = \"columns\"\nstart = 500\n",
+       "wavetool: plan.toml:5: record \"seed1.csv\": expected at least 2 samples between start "
+       "and end, found 0\n"},
       {record + "samples = 8192\n",
        "wavetool: plan.toml:6: samples: a key of a seed, not of a record wave\n"},
       // Longer than the longest transform, found before seed 1 is fitted.
