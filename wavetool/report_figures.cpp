@@ -128,6 +128,7 @@ drawing_interrupts::drawing_interrupts() {
   stop_signal = 0;
   struct sigaction sa {};
   sa.sa_handler = stop_drawing;
+  sa.sa_flags = SA_RESTART;
   sigemptyset(&sa.sa_mask);
   sigaction(SIGINT, &sa, &saved_interrupt_);
   sigaction(SIGTERM, &sa, &saved_termination_);

@@ -177,7 +177,7 @@ int run_suite(const suite_options& o) {
   run_fits(work, o.jobs, o.threads, [&](std::size_t k) {
     const suite_fit& f = work[k];
     if (f.result.refused) {
-      if (!write_error) write_error = file_error{p.waves[f.item.wave].name, 0, *f.result.refused};
+      if (!write_error) write_error = file_error{fit_name(p, f.item), 0, *f.result.refused};
       return;
     }
     const auto e = write_fit(dir, p, f);

@@ -131,6 +131,18 @@ TEST(suite_folder, what_cannot_be_written_is_found_before_any_fit) {
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(tree(d.path()) == before) << "something was written";
   }
+  // A folder without write permission (the superuser writes in any).
+  if (geteuid() != 0) {
+    const scratch_dir d;
+    prepare(d);
+    fs::create_directories(d / "locked");
+    fs::permissions(d / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    const run_result r = run(d.path(), {"suite", "plan.toml", "--out", "locked"});
+    fs::permissions(d / "locked", fs::perms::owner_all);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "wavetool: locked: is a folder that cannot be written\n");
+    EXPECT_TRUE(fs::is_empty(d / "locked"));
+  }
   // The result's name taken by a folder: the fit runs, its files cannot all be written.
   const scratch_dir d;
   prepare(d);
