@@ -202,7 +202,7 @@ TEST(suite_folder, an_interrupt_while_drawing_leaves_no_work_folder) {
     const std::string script =
         "\"$0\" suite plan.toml --out out 2>/dev/null & pid=$!\n"
         "n=0; while [ ! -e out/.report-work/lane0.gp ] && [ $n -lt 6000 ]; do sleep 0.01; "
-        "n=$((n+1)); done\nsleep 0.1\n"
+        "n=$((n+1)); done\nsleep 0.05\n"
         "kill -" +
         std::to_string(sig) + " $pid\nwait $pid\necho $?\n";
     const run_result r =
