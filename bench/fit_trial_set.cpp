@@ -180,37 +180,38 @@ outcome fit_case(const trial_wave& w, const std::string& spectrum) {
   motion::design_settings s;
   s.corners = w.corners;
   if (step.factor > 1) s.recorded_step = w.dt;
-  motion::fit_tuning& t = s.tuning;
+  motion::fit_tuning& tuning = s.tuning;
   if (const char* l = std::getenv("TRIAL_TAPER")) {
     float full = 0.0f, none = 0.0f;  // s
     std::sscanf(l, "%f,%f", &full, &none);
     const auto longest = static_cast<double>(s.judged.longest);
-    t.fade.full = static_cast<double>(full) / longest;
-    t.fade.none = static_cast<double>(none) / longest;
+    tuning.fade.full = static_cast<double>(full) / longest;
+    tuning.fade.none = static_cast<double>(none) / longest;
   }
   if (const char* l = std::getenv("TRIAL_LIMITS")) {
-    std::sscanf(l, "%f,%f,%f,%f,%f,%f,%f,%f", &t.top_band.steps, &t.steps.max_step,
-                &t.top_band.neighbours, &t.top_band.max_weight, &t.exponent.max_weight,
-                &t.exponent.min_weight, &t.lift.margin, &t.lift.most);
+    std::sscanf(l, "%f,%f,%f,%f,%f,%f,%f,%f", &tuning.top_band.steps, &tuning.steps.max_step,
+                &tuning.top_band.neighbours, &tuning.top_band.max_weight,
+                &tuning.exponent.max_weight, &tuning.exponent.min_weight, &tuning.lift.margin,
+                &tuning.lift.most);
   }
   if (const char* l = std::getenv("TRIAL_ITERATIONS")) s.max_iterations = std::atoi(l);
   if (const char* l = std::getenv("TRIAL_PEAKS")) {
-    std::sscanf(l, "%f,%f,%f,%f,%f", &t.peak_hold.low, &t.peak_hold.high, &t.peak_hold.aim,
-                &t.peak_hold.max_change, &t.peak_hold.stiff);
+    std::sscanf(l, "%f,%f,%f,%f,%f", &tuning.peak_hold.low, &tuning.peak_hold.high,
+                &tuning.peak_hold.aim, &tuning.peak_hold.max_change, &tuning.peak_hold.stiff);
   }
   if (const char* l = std::getenv("TRIAL_OFF")) {
     const std::string off = l;
     const auto named = [&off](const char* name) { return off.find(name) != std::string::npos; };
-    t.fade.on = !named("fade");
-    t.lacking_band.on = !named("lacking_band");
-    t.top_band.on = !named("top_band");
-    t.exponent.on = !named("exponent");
-    t.lift.on = !named("lift");
-    t.peak_hold.on = !named("peak_hold");
-    t.displacement.on = !named("displacement");
+    tuning.fade.on = !named("fade");
+    tuning.lacking_band.on = !named("lacking_band");
+    tuning.top_band.on = !named("top_band");
+    tuning.exponent.on = !named("exponent");
+    tuning.lift.on = !named("lift");
+    tuning.peak_hold.on = !named("peak_hold");
+    tuning.displacement.on = !named("displacement");
   }
   s.target = target_for(spectrum, acc.size(), step.dt);
-  s.max_pgd = motion::plausible_pgd(spectrum_named(spectrum), t.displacement);
+  s.max_pgd = motion::plausible_pgd(spectrum_named(spectrum), tuning.displacement);
   const motion::design_result r =
       motion::design_fit(acc, step.dt, s, [](const motion::iteration_report& x) {
         if (std::getenv("TRIAL_TRACE") == nullptr) return;
