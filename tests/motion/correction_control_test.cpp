@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "motion/correction_limits.h"
@@ -131,6 +132,21 @@ TEST(correction_control, in_the_top_band_a_coefficient_follows_the_mean_of_its_n
     aim = limited(control, 1.0f, aim);
     for (const auto& [k, expected] : r.expected) {
       EXPECT_NEAR(aim[k], expected, 2e-6 * expected) << r.name << ", element " << k;
+    }
+  }
+  // On a finer grid the half-width is told apart to a hundredth: 256 samples, 129 grid points,
+  // floor(0.1*129) = 12 on either side (11 at 9 %, 13 at 10.1 %). A ratio of 2^25 at element 100
+  // (12.8/100 s, in the band from element 86) gives 2^(25/25) = 2 to the 25 points from 88 to 112.
+  {
+    const motion::grid fine = motion::make_grid(256, 0.05f, 256);
+    motion::correction_control control(fine, {}, motion::judged_window);
+    std::vector<float> aim(129, 1.0f);
+    aim[0] = 0.0f;
+    aim[100] = 33554432.0f;
+    control.limit(aim, std::vector<float>(129, 1.0f));
+    for (const auto& [k, expected] : {std::pair{87, 1.0}, std::pair{88, 2.0}, std::pair{100, 2.0},
+                                      std::pair{112, 2.0}, std::pair{113, 1.0}}) {
+      EXPECT_NEAR(aim[static_cast<std::size_t>(k)], expected, 1e-5) << "element " << k;
     }
   }
   // Switched off, nothing is averaged.
