@@ -88,7 +88,7 @@ struct design_settings {
   std::vector<float> target;
   // Damping ratio of the oscillators, the spectrum's own.
   float damping = response_spectrum::h;
-  // The window of criteria 1, 3 and 4 (s).
+  // The window of criteria 1, 3 and 4 (s); the fade of the aim follows its end (taper_for).
   period_window judged = judged_window;
 };
 
