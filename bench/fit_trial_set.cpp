@@ -11,9 +11,11 @@
 // For studying a case, in the environment: TRIAL_TRACE=1 prints every iteration's measures,
 // TRIAL_DETAIL=1 the eight worst and best ratios of the kept spectrum with their periods,
 // TRIAL_PROFILE=1 the ratio by band of period and the peak acceleration, TRIAL_ITERATIONS=N the
-// limit; TRIAL_TAPER=FULL,NONE, TRIAL_LIMITS=TOP,STEP,NEIGHBOURS,WEIGHT,PLAIN_MOST,PLAIN_LEAST,
-// MARGIN,LIFT and TRIAL_PEAKS=LOW,HIGH,AIM,CHANGE,STIFF replace the fade, the correction's
-// limits and the peak's control.
+// limit; TRIAL_TAPER=FULL,NONE (s), TRIAL_LIMITS=TOP,STEP,NEIGHBOURS,WEIGHT,PLAIN_MOST,
+// PLAIN_LEAST,MARGIN,LIFT and TRIAL_PEAKS=LOW,HIGH,AIM,CHANGE,STIFF replace the fade, the
+// correction's limits and the peak's control (motion::fit_tuning); TRIAL_OFF=NAME,... switches
+// heuristics off by their names there (fade, lacking_band, top_band, exponent, lift, peak_hold,
+// displacement).
 #include <unistd.h>
 
 #include <algorithm>
@@ -178,21 +180,38 @@ outcome fit_case(const trial_wave& w, const std::string& spectrum) {
   motion::design_settings s;
   s.corners = w.corners;
   if (step.factor > 1) s.recorded_step = w.dt;
+  motion::fit_tuning& tuning = s.tuning;
   if (const char* l = std::getenv("TRIAL_TAPER")) {
-    std::sscanf(l, "%f,%f", &s.taper.full, &s.taper.none);
+    float full = 0.0f, none = 0.0f;  // s
+    std::sscanf(l, "%f,%f", &full, &none);
+    const auto longest = static_cast<double>(s.judged.longest);
+    tuning.fade.full = static_cast<double>(full) / longest;
+    tuning.fade.none = static_cast<double>(none) / longest;
   }
   if (const char* l = std::getenv("TRIAL_LIMITS")) {
-    std::sscanf(l, "%f,%f,%f,%f,%f,%f,%f,%f", &s.limits.top_band, &s.limits.max_step,
-                &s.limits.neighbours, &s.limits.max_weight, &s.limits.plain_max_weight,
-                &s.limits.plain_min_weight, &s.limits.sum_margin, &s.limits.sum_lift_most);
+    std::sscanf(l, "%f,%f,%f,%f,%f,%f,%f,%f", &tuning.top_band.steps, &tuning.steps.max_step,
+                &tuning.top_band.neighbours, &tuning.top_band.max_weight,
+                &tuning.exponent.max_weight, &tuning.exponent.min_weight, &tuning.lift.margin,
+                &tuning.lift.most);
   }
   if (const char* l = std::getenv("TRIAL_ITERATIONS")) s.max_iterations = std::atoi(l);
   if (const char* l = std::getenv("TRIAL_PEAKS")) {
-    std::sscanf(l, "%f,%f,%f,%f,%f", &s.peaks.low, &s.peaks.high, &s.peaks.aim, &s.peaks.max_change,
-                &s.peaks.stiff);
+    std::sscanf(l, "%f,%f,%f,%f,%f", &tuning.peak_hold.low, &tuning.peak_hold.high,
+                &tuning.peak_hold.aim, &tuning.peak_hold.max_change, &tuning.peak_hold.stiff);
+  }
+  if (const char* l = std::getenv("TRIAL_OFF")) {
+    const std::string off = l;
+    const auto named = [&off](const char* name) { return off.find(name) != std::string::npos; };
+    tuning.fade.on = !named("fade");
+    tuning.lacking_band.on = !named("lacking_band");
+    tuning.top_band.on = !named("top_band");
+    tuning.exponent.on = !named("exponent");
+    tuning.lift.on = !named("lift");
+    tuning.peak_hold.on = !named("peak_hold");
+    tuning.displacement.on = !named("displacement");
   }
   s.target = target_for(spectrum, acc.size(), step.dt);
-  s.max_pgd = motion::plausible_pgd(spectrum_named(spectrum));
+  s.max_pgd = motion::plausible_pgd(spectrum_named(spectrum), tuning.displacement);
   const motion::design_result r =
       motion::design_fit(acc, step.dt, s, [](const motion::iteration_report& x) {
         if (std::getenv("TRIAL_TRACE") == nullptr) return;

@@ -28,8 +28,11 @@ int main(int argc, char** argv) {
   motion::design_settings s;
   const motion::corner_times d;
   s.corners = {arg(2, d.tb), arg(3, d.tc), arg(4, d.td), arg(5, d.te)};
-  const motion::long_period_taper taper = motion::design_settings{}.taper;
-  s.taper = {arg(6, taper.full), arg(7, taper.none)};
+  // The fade's ends in s, taken as multiples of the window's longest period.
+  const auto longest = static_cast<double>(s.judged.longest);
+  const motion::long_period_taper taper = motion::taper_for(s.judged.longest, s.tuning.fade);
+  s.tuning.fade.full = static_cast<double>(arg(6, taper.full)) / longest;
+  s.tuning.fade.none = static_cast<double>(arg(7, taper.none)) / longest;
   s.ampfac = arg(8, 1.0f);
   s.rest = arg(9, 1.0f) != 0.0f;
   s.max_iterations = static_cast<int>(arg(10, 30.0f));

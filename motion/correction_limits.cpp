@@ -16,18 +16,19 @@ std::size_t first_at_most(const grid& g, float t) {
 }
 
 // The next weight of a ratio whose sign was last (0 before the first) and is now sign: up by
-// half while it keeps it, to most; down by half when it changes, to least.
-float next_weight(float w, signed char last, signed char sign, float least, float most) {
+// steps.growth while it keeps it, to most; down by steps.fall when it changes, to least.
+float next_weight(float w, signed char last, signed char sign, const exponent_steps& steps,
+                  float least, float most) {
   if (last == 0) return w;
-  return sign == last ? std::min(most, 1.5f * w) : std::max(least, 0.5f * w);
+  return sign == last ? std::min(most, steps.growth * w) : std::max(least, steps.fall * w);
 }
 
 }  // namespace
 
-correction_control::correction_control(const grid& g, const correction_limits& limits,
+correction_control::correction_control(const grid& g, const fit_tuning& tuning,
                                        const period_window& window)
-    : limits_(limits),
-      half_width_(static_cast<std::size_t>(limits.neighbours * static_cast<float>(g.nom))),
+    : tuning_(tuning),
+      half_width_(static_cast<std::size_t>(tuning.top_band.neighbours * static_cast<float>(g.nom))),
       log_ratio_(static_cast<std::size_t>(g.nom), 0.0),
       weight_(static_cast<std::size_t>(g.nom), 1.0f),
       sign_(static_cast<std::size_t>(g.nom), 0) {
@@ -39,8 +40,8 @@ correction_control::correction_control(const grid& g, const correction_limits& l
     ++end_summed_;
   }
   first_watched_ = log_ratio_.size();
-  for (std::int32_t j = 2; j <= g.nom; ++j) {
-    if (in_top_band(period_of(omega_at(j, g.dom)), g.dt, limits)) {
+  for (std::int32_t j = 2; tuning.top_band.on && j <= g.nom; ++j) {
+    if (in_top_band(period_of(omega_at(j, g.dom)), g.dt, tuning.top_band)) {
       first_watched_ = static_cast<std::size_t>(j - 1);
       break;
     }
@@ -48,10 +49,11 @@ correction_control::correction_control(const grid& g, const correction_limits& l
 }
 
 void correction_control::note_sum(float cr2) {
+  const lift_tuning& lift = tuning_.lift;
   const auto c = static_cast<double>(cr2);
-  if (!(c > 0.0) || !std::isfinite(c)) return;
-  const double most = std::max(1.0, static_cast<double>(limits_.sum_lift_most));
-  lift_ = std::clamp(lift_ * (1.0 + static_cast<double>(limits_.sum_margin)) / c, 1.0, most);
+  if (!lift.on || !(c > 0.0) || !std::isfinite(c)) return;
+  const double most = std::max(1.0, static_cast<double>(lift.most));
+  lift_ = std::clamp(lift_ * (1.0 + static_cast<double>(lift.margin)) / c, 1.0, most);
 }
 
 void correction_control::limit(std::span<float> aim, std::span<const float> current) {
@@ -65,8 +67,9 @@ void correction_control::limit(std::span<float> aim, std::span<const float> curr
 }
 
 void correction_control::limit_plain(std::span<float> aim, std::span<const float> current) {
-  if (!(limits_.plain_max_weight > 1.0f)) return;
-  const double most = std::log(static_cast<double>(limits_.max_step));
+  const exponent_tuning& exponent = tuning_.exponent;
+  if (!exponent.on) return;
+  const double most = std::log(static_cast<double>(tuning_.steps.max_step));
   const std::size_t end = std::min(aim.size(), first_watched_);
   for (std::size_t k = first_plain_; k < end; ++k) {
     const double a = static_cast<double>(aim[k]), c = static_cast<double>(current[k]);
@@ -74,7 +77,7 @@ void correction_control::limit_plain(std::span<float> aim, std::span<const float
     const double step = std::log(a / c);
     const signed char sign = step > 0.0 ? 1 : -1;
     float& w = weight_[k];
-    w = next_weight(w, sign_[k], sign, limits_.plain_min_weight, limits_.plain_max_weight);
+    w = next_weight(w, sign_[k], sign, tuning_.steps, exponent.min_weight, exponent.max_weight);
     sign_[k] = sign;
     if (w == 1.0f) continue;
     aim[k] =
@@ -90,7 +93,8 @@ void correction_control::limit_top_band(std::span<float> aim, std::span<const fl
     const double a = static_cast<double>(aim[k]), c = static_cast<double>(current[k]);
     log_ratio_[k] = a > 0.0 && c > 0.0 ? std::log(a / c) : 0.0;
   }
-  const double most = std::log(static_cast<double>(limits_.max_step));
+  const double most = std::log(static_cast<double>(tuning_.steps.max_step));
+  const top_band_tuning& band = tuning_.top_band;
   double sum = 0.0;                  // of log_ratio_ over [lo, hi)
   std::size_t lo = from, hi = from;  // the window around k, cut at the ends of the grid
   for (std::size_t k = first_watched_; k < n; ++k) {
@@ -105,7 +109,7 @@ void correction_control::limit_top_band(std::span<float> aim, std::span<const fl
     double step = sum / static_cast<double>(hi - lo);
     const signed char sign = step > 0.0 ? 1 : -1;
     float& w = weight_[k];
-    w = next_weight(w, sign_[k], sign, 0.25f, limits_.max_weight);
+    w = next_weight(w, sign_[k], sign, tuning_.steps, band.min_weight, band.max_weight);
     sign_[k] = sign;
     step *= static_cast<double>(w);
     const double held = std::clamp(step, -most, most);

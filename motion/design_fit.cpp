@@ -8,6 +8,7 @@
 #include <numbers>
 #include <utility>
 
+#include "motion/correction_limits.h"
 #include "motion/empty_band.h"
 #include "motion/peak_control.h"
 #include "motion/prepared_fit.h"
@@ -135,11 +136,11 @@ void correction_aim(const grid& g, const long_period_taper& taper, std::span<con
   }
 }
 
-double plausible_pgd(const design_spectrum& s) {
-  constexpr double period = 10.0;  // s, where the bedrock's displacement is read
-  if (!covers(s, period)) return bedrock_pgd_limit;
+double plausible_pgd(const design_spectrum& s, const displacement_tuning& limit) {
+  const double period = limit.level_period;
+  if (!covers(s, period)) return limit.bedrock_limit;
   const double ratio = spectral_acceleration(s, period) / spectral_acceleration({}, period);
-  return bedrock_pgd_limit * std::max(1.0, ratio);
+  return limit.bedrock_limit * std::max(1.0, ratio);
 }
 
 fit_shortfall shortfall_of(const iteration_report& x, const design_settings& settings) {
@@ -160,7 +161,9 @@ fit_shortfall shortfall_of(const iteration_report& x, const design_settings& set
     check(at_rest(x.end), std::max(std::abs(x.end.velocity) / rest_velocity_limit,
                                    std::abs(x.end.displacement) / rest_displacement_limit) -
                               1.0);
-    check(x.pgd <= settings.max_pgd, x.pgd / settings.max_pgd - 1.0);
+    if (settings.tuning.displacement.on) {
+      check(x.pgd <= settings.max_pgd, x.pgd / settings.max_pgd - 1.0);
+    }
   }
   if (!std::isfinite(f.worst)) f.worst = std::numeric_limits<double>::infinity();
   return f;
@@ -195,15 +198,20 @@ design_result design_fit(std::span<const float> wave, float dt, const design_set
   rest_work work(nt);
   const fit_state state{fds, fds1, ddy};
   const double step = static_cast<double>(dt);
-  fill_empty_band(g, lacking_band(g, fds, settings.recorded_step, settings.judged), fds);
-  correction_control control(g, settings.limits, settings.judged);
-  peak_control peaks(g, r.target, settings.judged, settings.limits, settings.peaks);
+  const fit_tuning& tuning = settings.tuning;
+  if (tuning.lacking_band.on) {
+    fill_empty_band(
+        g, lacking_band(g, fds, settings.recorded_step, settings.judged, tuning.lacking_band), fds);
+  }
+  correction_control control(g, tuning, settings.judged);
+  peak_control peaks(g, r.target, settings.judged, tuning);
+  const long_period_taper taper = taper_for(settings.judged.longest, tuning.fade);
   const std::span<float> wave_now(ddy.data(), nt);
   peaks.measure(current, wave);
   fit_shortfall best;
   std::int32_t stale = 0;  // iterations since the best one
   for (std::int32_t it = 1; it <= settings.max_iterations; ++it) {
-    correction_aim(g, settings.taper, r.target, r.input_sa, current, aim);
+    correction_aim(g, taper, r.target, r.input_sa, current, aim);
     control.limit(aim, current);
     correct_and_rebuild(g, settings.ampfac, r.eamp, aim, current, state);
     peaks.hold(wave_now, shape, fds);

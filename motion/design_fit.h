@@ -1,21 +1,22 @@
 // Designing a wave that meets all four acceptance measures and comes to rest: fitwave's
 // iteration (correction by target/computed at every Fourier frequency, inverse transform,
 // envelope), limited where that ratio alone cannot fit (empty_band.h, correction_limits.h,
-// peak_control.h), followed after every rebuild by the removal of the drift, and judged on the
-// wave exactly as the fitted-wave file holds it. It stops as soon as the wave passes.
+// peak_control.h; their switches and constants in fit_tuning.h), followed after every rebuild by
+// the removal of the drift, and judged on the wave exactly as the fitted-wave file holds it. It
+// stops as soon as the wave passes.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <span>
 #include <vector>
 
-#include "motion/correction_limits.h"
 #include "motion/criteria.h"
 #include "motion/design_spectrum.h"
 #include "motion/fit.h"
+#include "motion/fit_tuning.h"
 #include "motion/grid.h"
-#include "motion/peak_control.h"
 #include "motion/prepared_fit.h"
 #include "motion/response_spectrum.h"
 #include "motion/rest.h"
@@ -36,12 +37,16 @@ struct long_period_taper {
   float none = 0.0f;
 };
 
-// The fade for a window ending at longest (s): from 1.2 to 1.6 times it. An oscillator at the
-// window's end responds to periods some 10 % around its own, so the target is aimed at a little
-// beyond; further out, content the measures never see would only add displacement.
-constexpr long_period_taper taper_for(float longest) {
+// The fade for a window ending at longest (s): from fade.full to fade.none times it (1.2 and
+// 1.6). An oscillator at the window's end responds to periods some 10 % around its own, so the
+// target is aimed at a little beyond; further out, content the measures never see would only add
+// displacement. With the fade off both lie at infinity: the target at every period.
+constexpr long_period_taper taper_for(float longest, const fade_tuning& fade = {}) {
+  if (!fade.on) {
+    return {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::infinity()};
+  }
   const auto t = static_cast<double>(longest);
-  return {static_cast<float>(1.2 * t), static_cast<float>(1.6 * t)};
+  return {static_cast<float>(fade.full * t), static_cast<float>(fade.none * t)};
 }
 
 // The spectrum the correction aims at, at grid points j = 2..nom (element j-1): the target up to
@@ -53,40 +58,37 @@ void correction_aim(const grid& g, const long_period_taper& taper, std::span<con
                     std::span<const float> input, std::span<const float> current,
                     std::span<float> aim);
 
-// The largest peak displacement (cm) of a passing wave at rest for the bedrock spectrum: about
-// three times the 1.3 m of spectral displacement its constant pseudo-velocity implies at 10 s.
-inline constexpr double bedrock_pgd_limit = 400.0;
-
-// The same for target s: bedrock_pgd_limit, raised in proportion where the target's level at
-// 10 s lies above the bedrock spectrum's (the soil's amplification at the surface, a zone factor
-// above 1, a damping below 5 %). A table that does not reach 10 s keeps the bedrock's limit.
-double plausible_pgd(const design_spectrum& s);
+// The largest peak displacement (cm) of a passing wave at rest for target s: the bedrock's limit
+// (bedrock_pgd_limit, 4 m), raised in proportion where the target's level at 10 s
+// (limit.level_period) lies above the bedrock spectrum's (the soil's amplification at the
+// surface, a zone factor above 1, a damping below 5 %), never lowered. A table that does not
+// reach 10 s keeps the bedrock's limit.
+double plausible_pgd(const design_spectrum& s, const displacement_tuning& limit = {});
 
 struct design_settings {
   corner_times corners;
   std::int32_t max_iterations = 30;
   bool rest = true;     // remove the drift after every rebuild
   float ampfac = 1.0f;  // exponent of the envelope applied at every rebuild
-  // The fade beyond the window: taper_for(judged.longest), set again when a job sets judged.
-  long_period_taper taper = taper_for(judged_window.longest);
   // Threads of the spectrum engine (<= 0: one per hardware thread). Fits run side by side take
   // one each; the result does not depend on it.
   int threads = 0;
-  correction_limits limits;
-  peak_limits peaks;
+  // The heuristics added to fitwave's correction, each with its switch and constants.
+  fit_tuning tuning;
   // The step (s) the wave was recorded at when it was resampled to a finer one; 0: its own.
   float recorded_step = 0.0f;
   // A run stops when this many iterations in a row have not come closer to passing than the
   // best one before them.
   std::int32_t patience = 20;
-  // The largest peak displacement (cm) of a passing wave at rest; plausible_pgd of the target.
+  // The largest peak displacement (cm) of a passing wave at rest, where tuning.displacement is on;
+  // plausible_pgd of the target.
   double max_pgd = bedrock_pgd_limit;
   // The spectrum to fit (gal) at grid points j = 2..nom of the wave's grid (element j-1); empty:
   // the bedrock design spectrum.
   std::vector<float> target;
   // Damping ratio of the oscillators, the spectrum's own.
   float damping = response_spectrum::h;
-  // The window of criteria 1, 3 and 4 (s).
+  // The window of criteria 1, 3 and 4 (s); the fade of the aim follows its end (taper_for).
   period_window judged = judged_window;
 };
 

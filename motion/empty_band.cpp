@@ -15,7 +15,8 @@ namespace {
 constexpr std::int32_t phase_seed = 1461;
 }  // namespace
 
-std::size_t empty_band_start(const grid& g, std::span<const cplx> fds) {
+std::size_t empty_band_start(const grid& g, std::span<const cplx> fds,
+                             const lacking_band_tuning& tuning) {
   const auto nom = static_cast<std::size_t>(g.nom);
   std::vector<double> sum(nom + 1, 0.0);  // of the moduli below k
   for (std::size_t k = 1; k < nom; ++k) sum[k + 1] = sum[k] + static_cast<double>(std::abs(fds[k]));
@@ -24,17 +25,18 @@ std::size_t empty_band_start(const grid& g, std::span<const cplx> fds) {
   };
   std::size_t first = nom;
   double most_above = 0.0;  // the largest sixth-octave mean from k up
-  for (std::size_t k = nom - 1; k >= 8; --k) {
-    const std::size_t width = std::max<std::size_t>(2, k / 8);  // a sixth of an octave, about
+  // Down to where k/band_parts is one coefficient (band_parts is at least 1).
+  for (std::size_t k = nom - 1; k >= tuning.band_parts; --k) {
+    const std::size_t width = std::max(tuning.narrowest_band, k / tuning.band_parts);
     most_above = std::max(most_above, mean(k, std::min(nom, k + width)));
     const double below = mean(k / 2, k);
-    if (most_above < empty_level * below) first = k;
+    if (most_above < tuning.empty_level * below) first = k;
   }
   return first;
 }
 
 std::size_t lacking_band(const grid& g, std::span<const cplx> fds, float recorded_step,
-                         const period_window& judged) {
+                         const period_window& judged, const lacking_band_tuning& tuning) {
   const auto nom = static_cast<std::size_t>(g.nom);
   std::size_t first = nom;
   if (recorded_step > g.dt) {
@@ -42,7 +44,7 @@ std::size_t lacking_band(const grid& g, std::span<const cplx> fds, float recorde
     const double nyquist = std::numbers::pi / static_cast<double>(recorded_step);
     first = static_cast<std::size_t>(std::ceil(nyquist / static_cast<double>(g.dom)));
   } else {
-    first = empty_band_start(g, fds);
+    first = empty_band_start(g, fds, tuning);
   }
   if (first >= nom) return nom;
   const float t = period_of(omega_at(static_cast<std::int32_t>(first) + 1, g.dom));

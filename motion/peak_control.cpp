@@ -30,13 +30,12 @@ lobe lobe_at(std::span<const float> wave, std::size_t i) {
 }  // namespace
 
 peak_control::peak_control(const grid& g, std::span<const float> target,
-                           const period_window& judged, const correction_limits& limits,
-                           const peak_limits& peaks)
-    : g_(g), limits_(peaks) {
-  for (std::int32_t j = g.nom; j >= 2; --j) {
+                           const period_window& judged, const fit_tuning& tuning)
+    : g_(g), hold_(tuning.peak_hold) {
+  for (std::int32_t j = g.nom; hold_.on && j >= 2; --j) {
     const float t = period_of(omega_at(j, g.dom));
     if (!judged.holds(t)) continue;
-    if (in_top_band(t, g.dt, limits)) {
+    if (in_top_band(t, g.dt, tuning.top_band)) {
       at_ = static_cast<std::size_t>(j - 1);
       target_ = target[at_];
     }
@@ -53,13 +52,13 @@ void peak_control::measure(std::span<const float> sa, std::span<const float> ddy
 
 void peak_control::hold(std::span<float> ddy, std::span<const float> shape, std::span<cplx> fds) {
   if (!active() || !(target_ > 0.0f)) return;
-  const double stiff = static_cast<double>(limits_.stiff);
+  const double stiff = static_cast<double>(hold_.stiff);
   const double a = static_cast<double>(amplification_);
   if (!(std::abs(a - 1.0) <= stiff)) return;
   const double target = static_cast<double>(target_);
   const auto ratio_of = [&](double peak) { return peak * a / target; };
-  const double wanted = static_cast<double>(limits_.aim) * target / a;  // the peak to reach
-  const double most = static_cast<double>(limits_.max_change);
+  const double wanted = static_cast<double>(hold_.aim) * target / a;  // the peak to reach
+  const double most = static_cast<double>(hold_.max_change);
   const double peak = static_cast<double>(peak_of(ddy));
 
   std::fill(change_.begin(), change_.end(), std::complex<double>(0.0, 0.0));
@@ -74,7 +73,7 @@ void peak_control::hold(std::span<float> ddy, std::span<const float> shape, std:
       changed = true;
     }
   };
-  if (ratio_of(peak) > static_cast<double>(limits_.high)) {
+  if (ratio_of(peak) > static_cast<double>(hold_.high)) {
     // Every lobe above the wanted peak comes down to it (at most by max_change).
     for (std::size_t i = 0; i < ddy.size();) {
       const double x = std::abs(static_cast<double>(ddy[i]));
@@ -90,7 +89,7 @@ void peak_control::hold(std::span<float> ddy, std::span<const float> shape, std:
       scale(l, std::max(1.0 / most, wanted / top));
       i = l.last;
     }
-  } else if (peak > 0.0 && ratio_of(peak) < static_cast<double>(limits_.low)) {
+  } else if (peak > 0.0 && ratio_of(peak) < static_cast<double>(hold_.low)) {
     std::size_t at = 0;
     for (std::size_t i = 1; i < ddy.size(); ++i) {
       if (std::abs(ddy[i]) > std::abs(ddy[at])) at = i;

@@ -17,27 +17,18 @@
 #include <span>
 #include <vector>
 
-#include "motion/correction_limits.h"
 #include "motion/criteria.h"
+#include "motion/fit_tuning.h"
 #include "motion/grid.h"
 
 namespace motion {
 
-struct peak_limits {
-  float low = 0.95f;         // a peak that gives less than this ratio there is raised ...
-  float high = 1.02f;        // ... one that gives more is lowered ...
-  float aim = 1.0f;          // ... to this ratio
-  float max_change = 1.25f;  // the most a lobe is scaled in one iteration, up or down
-  // The spectrum there counts as the peak acceleration when it lies within this of it.
-  float stiff = 0.1f;
-};
-
 class peak_control {
  public:
-  // target at grid points j = 2..nom (element j-1); inactive where the shortest grid period
-  // judged lies outside the top band of limits.
+  // target at grid points j = 2..nom (element j-1); inactive where tuning.peak_hold is off or the
+  // shortest grid period judged lies outside the top band of tuning.top_band.
   peak_control(const grid& g, std::span<const float> target, const period_window& judged,
-               const correction_limits& limits, const peak_limits& peaks = {});
+               const fit_tuning& tuning);
 
   bool active() const { return at_ != none; }
 
@@ -51,7 +42,7 @@ class peak_control {
  private:
   static constexpr std::size_t none = static_cast<std::size_t>(-1);
   grid g_;
-  peak_limits limits_;
+  peak_hold_tuning hold_;
   std::size_t at_ = none;       // element of the shortest judged grid period
   float target_ = 0.0f;         // the target there (gal)
   float amplification_ = 0.0f;  // of the last wave: its spectrum there over its peak; 0: none

@@ -36,8 +36,7 @@ void aim_at(motion::design_settings& s, const spectrum_request& r, const fit_inp
   s.recorded_step = in.recorded_step;
   s.damping = static_cast<float>(r.spectrum.damping);
   s.judged = criteria_window(r);
-  s.taper = motion::taper_for(s.judged.longest);
-  s.max_pgd = motion::plausible_pgd(r.spectrum);
+  s.max_pgd = motion::plausible_pgd(r.spectrum, s.tuning.displacement);
   if (!motion::is_fitwave_target(r.spectrum)) {
     const auto nt = static_cast<std::int32_t>(in.w.acc.size());
     s.target = motion::target_on_grid(motion::design_grid(nt, in.w.dt), r.spectrum);

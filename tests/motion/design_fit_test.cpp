@@ -207,7 +207,8 @@ TEST(design_fit, at_the_limit_the_best_iteration_is_kept_and_a_stalled_run_stops
   for (const row& c : {row{30, false}, row{3, true}}) {
     motion::design_settings s;
     s.corners = {2.0f, 20.0f, 40.0f, 60.0f};
-    s.limits.top_band = 0.0f;
+    s.tuning.top_band.on = false;
+    s.tuning.peak_hold.on = false;
     s.patience = c.patience;
     const run x = fit(w.acc, w.dt, s);
     const motion::design_result& r = x.result;
@@ -250,8 +251,8 @@ TEST(design_fit, the_shortest_periods_no_longer_wind_up) {
   struct row {
     const char* name;
     wave_file w;
-    float recorded_step;  // s, 0: its own
-    float top_band = motion::correction_limits{}.top_band;
+    float recorded_step;        // s, 0: its own
+    bool top_band_held = true;  // the top band's control and the peak's hold on
     bool winds_up = false;
   };
   wave_file half;
@@ -260,12 +261,13 @@ TEST(design_fit, the_shortest_periods_no_longer_wind_up) {
   const std::vector<float> resampled = motion::resample(half.acc, 2);
   const wave_file two = seed_wave_number(2);
   for (const row& c : {row{"seed 2", two, 0.0f}, row{"seed 1 at 0.02 s", {resampled, 0.01f}, 0.02f},
-                       row{"seed 2, plain correction", two, 0.0f, 0.0f, true}}) {
+                       row{"seed 2, plain correction", two, 0.0f, false, true}}) {
     motion::design_settings s;
     s.corners = {2.0f, 20.0f, 40.0f, 60.0f};
     s.patience = 30;
     s.recorded_step = c.recorded_step;
-    s.limits.top_band = c.top_band;
+    s.tuning.top_band.on = c.top_band_held;
+    s.tuning.peak_hold.on = c.top_band_held;
     s.max_pgd = 0.0;  // never passes: all 30 iterations run
     const run x = fit(c.w.acc, c.w.dt, s);
     ASSERT_EQ(x.reports.size(), 30u) << c.name;
@@ -329,7 +331,7 @@ TEST(design_fit, waves_whose_spectrum_the_ratio_cannot_move_pass) {
     motion::design_settings s;
     s.corners = c.corners;
     s.patience = 30;
-    if (!c.peaks_held) s.peaks.stiff = -1.0f;
+    s.tuning.peak_hold.on = c.peaks_held;
     if (c.ec8) {
       motion::design_spectrum ec8;
       ec8.kind = motion::spectrum_kind::ec8;
