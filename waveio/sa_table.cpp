@@ -2,18 +2,17 @@
 
 #include <cmath>
 
-#include "textio/textio.h"
 #include "waveio/text_fields.h"
 
 namespace waveio {
 namespace {
 
-// A whole field as one finite number, scanned by the text layer's rules.
+// A whole field as one finite number, by the records' rule: "1500-3" is two numbers run
+// together, not 1.5 gal.
 std::optional<double> field_number(std::string_view field) {
-  const textio::scanned_number n = textio::scan_real(field);
-  if (n.error != textio::number_error::none || n.next != field.size() || !std::isfinite(n.value))
-    return std::nullopt;
-  return n.value;
+  const auto v = parse_number(field);
+  if (!v || !std::isfinite(*v)) return std::nullopt;
+  return v;
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ motion::design_settings design_settings_of(const fit_overrides& f) {
 
 fit_job_result run_fit_job(
     const fit_input& in, const spectrum_request& target, motion::design_settings s,
+    std::optional<double> max_pgd,
     const std::function<void(const motion::iteration_report&)>& on_iteration) {
   fit_job_result r;
   const wave& w = in.w;
@@ -33,7 +34,7 @@ fit_job_result run_fit_job(
     r.refused = *why;
     return r;
   }
-  aim_at(s, target, in);
+  aim_at(s, target, in, max_pgd);
   r.fit = motion::design_fit(w.acc, w.dt, s, on_iteration);
   r.wave_text = fitted_wave_text(r.fit);
   // The measures of the wave as the file holds it, as `wavetool check` reads it.

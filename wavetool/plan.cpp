@@ -43,6 +43,8 @@ bool read_fit_key(checker& c, const std::string& key, const toml::node& n, fit_o
     }
   } else if (key == "max_iterations") {
     f.max_iterations = integer_in(c, key, n, 1, 1000);
+  } else if (key == "max_pgd") {
+    f.max_pgd = real_in(c, key, n, positive, "a displacement above 0 (cm)");
   } else if (key == "no_rest" || key == "keep_step") {
     if (!n.is_boolean()) {
       c.fail(line_of(n), key + ": expected true or false");
@@ -141,7 +143,7 @@ bool read_source_key(checker& c, const std::string& key, const toml::node& n, se
   };
   if (key == "seed") {
     seed_line = line_of(n);
-    set(seed.seed, integer_in(c, key, n, 0, 2147483647));
+    set(seed.seed, integer_in(c, key, n, motion::min_seed_number, motion::max_seed_number));
   } else if (key == "samples") {
     seed.samples = integer_in(c, key, n, motion::min_seed_samples, motion::max_seed_samples);
   } else if (key == "dt") {
@@ -353,6 +355,7 @@ fit_overrides settings_of(const plan& p, std::size_t t, std::size_t w) {
     if (o->max_iterations) f.max_iterations = o->max_iterations;
     if (o->no_rest) f.no_rest = o->no_rest;
     if (o->keep_step) f.keep_step = o->keep_step;
+    if (o->max_pgd) f.max_pgd = o->max_pgd;
     if (o->exports) f.exports = o->exports;
   }
   return f;
