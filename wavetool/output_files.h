@@ -24,6 +24,10 @@ inline constexpr std::string_view standard_input_name = "standard input";
 // read: Is a directory").
 std::optional<std::string> read_text(const std::filesystem::path& path, file_error& error);
 
+// Why path is not a file to read before any work, in the user's terms ("no such file", "is a
+// folder, not a file", "is a FIFO, not a file": reading one would wait for a writer), or nothing.
+std::optional<std::string> not_a_file(const std::filesystem::path& path);
+
 // The outputs of one command. Each is checked as it is added, before any computation: for a
 // regular file, or a name not yet taken, a temporary file is made and removed beside it (beside
 // a symbolic link's target, so the link stays), and made again by commit; a device, FIFO or

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "motion/seed_wave.h"
+#include "waveio/seed_file.h"
 #include "waveio/text_fields.h"
 #include "wavetool/plan_values.h"
 #include "wavetool/wave_file.h"
@@ -238,6 +239,9 @@ void read_waves(checker& c, const toml::table& root, plan& p) {
         if (dt > motion::max_seed_dt) {
           c.fail(wave.line,
                  "dt: a seed's step is at most " + waveio::short_text(motion::max_seed_dt) + " s");
+        } else if (!waveio::seed_step_decimals(dt)) {
+          c.fail(wave.line, "dt: expected a step the seed's time column holds with at most " +
+                                std::to_string(waveio::max_seed_decimals) + " decimals");
         } else if (end < motion::seed_corners{}.td) {
           c.fail(wave.line, "samples: the seed lasts " + waveio::short_text(end) +
                                 " s, shorter than its envelope's " +
@@ -246,8 +250,8 @@ void read_waves(checker& c, const toml::table& root, plan& p) {
         wave.source = seed;
       } else {
         rec.path = p.file.parent_path() / rec.path;
-        if (!std::filesystem::is_regular_file(rec.path)) {
-          c.fail(*record_line, "record " + waveio::quoted(rec.path.string()) + ": no such file");
+        if (const auto why = not_a_file(rec.path)) {
+          c.fail(*record_line, "record " + waveio::quoted(rec.path.string()) + ": " + *why);
         } else if (rec.start && rec.end && *rec.start > *rec.end) {
           c.fail(wave.line, "start: must not be later than end");
         }
