@@ -85,10 +85,11 @@ std::string verdict_line(const motion::design_result& r, const motion::design_se
     judged = note;
   }
   const std::string pgd_limit = waveio::short_text(settings.max_pgd) + " cm (--max-pgd)";
+  char pgd[40];
+  std::snprintf(pgd, sizeof pgd, "PGD %.1f cm", k.pgd);
   if (r.passed) {
-    const std::string within = pgd_given && settings.rest ? ", PGD " + waveio::short_text(k.pgd) +
-                                                                " cm within " + pgd_limit
-                                                          : std::string();
+    const std::string within =
+        pgd_given && settings.rest ? ", " + std::string(pgd) + " within " + pgd_limit : "";
     return s +
            (settings.rest ? ": all four criteria met, at rest"
                           : ": all four criteria met (rest not required)") +
@@ -111,8 +112,7 @@ std::string verdict_line(const motion::design_result& r, const motion::design_se
   if (settings.rest && !(k.pgd <= settings.max_pgd)) {
     char part[80];
     std::snprintf(part, sizeof part, " PGD %.1f cm > %.0f cm;", k.pgd, settings.max_pgd);
-    if (pgd_given) std::snprintf(part, sizeof part, " PGD %.1f cm > ", k.pgd);
-    s += part + (pgd_given ? pgd_limit + ";" : std::string());
+    s += pgd_given ? " " + std::string(pgd) + " > " + pgd_limit + ";" : std::string(part);
   }
   s.pop_back();  // the last ';'
   return s + judged + "\n";

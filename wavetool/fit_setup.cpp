@@ -35,8 +35,9 @@ std::string resampled_note(const fit_input& in) {
 
 std::string too_many_samples(const fit_input& in) {
   constexpr std::int32_t longest = motion::max_design_transform_length;
-  const std::string window =
-      waveio::short_text(static_cast<double>(longest - 1) * static_cast<double>(in.w.dt));
+  // The step as the wave gives it (0.01 s, not the float's binary expansion).
+  const double step = parse_real(waveio::shortest_text(in.w.dt)).value_or(0.0);
+  const std::string window = waveio::short_text(static_cast<double>(longest - 1) * step);
   const std::string s = "expected at most " + std::to_string(longest) + " samples, found " +
                         std::to_string(in.w.acc.size());
   if (in.recorded_step == 0.0f) return s + " (cut a window with wavetool import --start/--end)";

@@ -95,7 +95,7 @@ TEST(wavetool_command_line, an_empty_value_is_a_usage_error_for_every_option) {
        "wavetool: --dt: expected a step of more than 0 s, found \"\"" + usage},
       {{"import", "w.csv", "-o", "x.csv", "--units", ""},
        "wavetool: --units: expected g, gal or m/s2, found \"\"" + usage},
-      {{"import", "w.csv", "-o", "x.csv", "--start=", "--end", "1"},
+      {{"import", "w.csv", "-o", "x.csv", "--start", "", "--end", "1"},
        "wavetool: --start: expected a time of 0 s or more, found \"\"" + usage},
   };
   for (const usage_row& r : rows) expect_refused(r);
@@ -118,8 +118,8 @@ TEST(wavetool_command_line, the_libraries_text_never_reaches_the_user) {
        "wavetool: check: WAVE is required: fitwave input layout or fitwave's fitted wave" + usage},
       {{"check", "w.csv", "--csv"},
        "wavetool: check: \"--csv\" is not an option or argument of check" + usage},
-      {{"check", "w.csv", "--json=yes"},
-       "wavetool: --json: a switch takes no value, found \"yes\"" + usage},
+      {{"check", "w.csv", "--json=maybe"},
+       "wavetool: --json: a switch takes no value, found \"maybe\"" + usage},
       {{"export", "w.csv", "--to", "at2", "-o", "x", "--scale"},
        "wavetool: --scale: expected a value: factor on every value (default 1)" + usage},
       {{"seed", "--seed", "1", "--samples", "5000", "--duration", "50", "-o", "s.csv"},

@@ -605,7 +605,9 @@ TEST(wavetool_export, layouts_read_back_and_integrate_from_rest) {
     const bool opensees = std::string(c.args).find("opensees") != std::string::npos;
     EXPECT_EQ(r.out + r.err, opensees ? c.header : "");
     const std::string text = read_file(d / "x.txt");
-    if (!opensees) EXPECT_EQ(lines_of(text)[0], c.header);
+    if (!opensees) {
+      EXPECT_EQ(lines_of(text)[0], c.header);
+    }
     const std::vector<double> x = column_of(text, opensees ? 0 : 1);
     ASSERT_EQ(x.size(), 101u) << c.args;
     for (std::size_t i = 0; i <= 100; ++i) {
