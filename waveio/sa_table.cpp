@@ -42,6 +42,13 @@ sa_table_result parse_sa_table(std::string_view text, const std::string& file) {
     }
     if (!(*sa > 0.0))
       return fail(line.number, "expected Sa above 0 gal, found " + quoted(fields[1]));
+    // The criteria compare in single precision: Sa of 1e-300 gal would be 0 there, and every
+    // ratio to it infinite.
+    if (!std::isnormal(static_cast<float>(*sa))) {
+      return fail(line.number,
+                  "expected Sa within single precision (1.2e-38 to 3.4e38 gal), found " +
+                      quoted(fields[1]));
+    }
     r.table.periods.push_back(*period);
     r.table.sa.push_back(*sa);
   }

@@ -69,7 +69,8 @@ TEST(wavetool_command_line, an_empty_value_is_a_usage_error_for_every_option) {
       {{"export", "w.csv", "--to", "at2", "-o", ""}, "wavetool: --output" + empty},
       {{"export", "", "--to", "at2", "-o", "x"}, "wavetool: WAVE" + empty},
       {{"seed", "--seed", "", "-o", "s.csv"},
-       "wavetool: --seed: expected a whole number from 0 to 2147483647, found \"\"" + usage},
+       "wavetool: --seed: expected a whole number from -2147483648 to 2147483647, found \"\"" +
+           usage},
       {{"seed", "--seed", "1", "-o", "s.csv", "--dt", ""}, "wavetool: --dt" + empty},
       {{"seed", "--seed", "1", "-o", "s.csv", "--samples", ""}, "wavetool: --samples" + empty},
       {{"seed", "--seed", "1", "-o", "s.csv", "--duration", ""}, "wavetool: --duration" + empty},
@@ -124,10 +125,13 @@ TEST(wavetool_command_line, the_libraries_text_never_reaches_the_user) {
        "wavetool: --scale: expected a value: factor on every value (default 1)" + usage},
       {{"seed", "--seed", "1", "--samples", "5000", "--duration", "50", "-o", "s.csv"},
        "wavetool: --samples and --duration: give one of them, not both" + usage},
-      {{"seed", "--seed", "-1", "-o", "s.csv"},
-       "wavetool: --seed: expected a whole number from 0 to 2147483647, found \"-1\"" + usage},
+      {{"seed", "--seed", "2147483648", "-o", "s.csv"},
+       "wavetool: --seed: expected a whole number from -2147483648 to 2147483647, found "
+       "\"2147483648\"" +
+           usage},
       {{"seed", "--seed", "010", "-o", "s.csv"},
-       "wavetool: --seed: expected a whole number from 0 to 2147483647, found \"010\"" + usage},
+       "wavetool: --seed: expected a whole number from -2147483648 to 2147483647, found \"010\"" +
+           usage},
       {{"check", "w.csv", "--zone", "1.5-1"},
        "wavetool: --zone: expected a number, found \"1.5-1\"" + usage},
   };

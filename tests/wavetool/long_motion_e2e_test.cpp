@@ -116,6 +116,12 @@ TEST(wavetool_suite, max_pgd_reaches_the_fit_and_is_checked_with_its_line) {
       run_command(wavetool, {"suite", "bad.toml", "--out", "b"}, d.path());
   EXPECT_EQ(bad.status, 1);
   EXPECT_EQ(bad.err, "wavetool: bad.toml:3: max_pgd: expected a displacement above 0 (cm)\n");
+  // Seeds by the command line's rule, seedwave's: a negative one is drawn as `seed --seed -5`.
+  write_file(d / "negative.toml", "[[target]]\nname = \"t\"\n[[wave]]\nname = \"w\"\nseed = -5\n");
+  const testsupport::run_result negative =
+      run_command(wavetool, {"suite", "negative.toml", "--out", "n", "--list"}, d.path());
+  EXPECT_EQ(negative.status, 0) << negative.err;
+  EXPECT_EQ(negative.err, "");
 }
 
 TEST(wavetool_suite, a_record_that_is_no_file_says_what_it_is) {

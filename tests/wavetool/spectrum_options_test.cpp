@@ -53,7 +53,9 @@ TEST(sa_table, numbers_by_the_text_layers_rules_comments_and_separators) {
   EXPECT_EQ(r.table.sa, (std::vector<double>{500.0, 200.0, 100.0}));
   // An exponent after a bare sign is two numbers run together, as records take it: 1500-3 is
   // not 1.5 gal.
-  for (const char* entry : {"0.1 1500-3\n", "3 1+2\n", "0.1-1 500\n"}) {
+  // Sa that single precision, in which the criteria compare, holds as 0 or as an infinity.
+  for (const char* entry :
+       {"0.1 1500-3\n", "3 1+2\n", "0.1-1 500\n", "0.1 1e-300\n", "0.1 1e39\n"}) {
     const waveio::sa_table_result run = waveio::parse_sa_table(entry, "t");
     ASSERT_FALSE(run.ok()) << entry;
     EXPECT_EQ(run.error->line, 1) << entry;
