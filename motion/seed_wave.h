@@ -20,6 +20,10 @@ inline constexpr std::int32_t max_seed_samples = max_design_transform_length;
 inline constexpr std::int32_t default_seed_samples = 8192;
 inline constexpr double default_seed_dt = 0.01;  // s
 inline constexpr double max_seed_dt = 0.1;       // s
+// The numbers that draw a seed's phases, on the command line and in a plan alike: any that
+// seedwave takes (its 32-bit integer), negative ones included.
+inline constexpr std::int64_t min_seed_number = -2147483648LL;
+inline constexpr std::int64_t max_seed_number = 2147483647;
 
 // The grid of a seed of nt samples dt apart: a transform of nf samples, the smallest power of
 // two not below nt, lasting dur = nf*dt, with nom = nf/2 positive frequencies dom = 2*pi/dur

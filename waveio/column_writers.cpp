@@ -25,11 +25,15 @@ std::string columns_text(std::span<const double> values, double dt, std::string_
   return text;
 }
 
-std::string opensees_text(std::span<const double> values, double dt, std::string_view quantity) {
-  std::string text = "# dt " + time_text(1, dt) + " s, " + std::string(quantity) + "\n";
-  text.reserve(text.size() + values.size() * 24);
+std::string opensees_text(std::span<const double> values) {
+  std::string text;
+  text.reserve(values.size() * 24);
   for (const double v : values) text += shortest_text(v) + "\n";
   return text;
+}
+
+std::string step_text(double dt) {
+  return time_text(1, dt);
 }
 
 }  // namespace waveio

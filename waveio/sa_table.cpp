@@ -2,18 +2,17 @@
 
 #include <cmath>
 
-#include "textio/textio.h"
 #include "waveio/text_fields.h"
 
 namespace waveio {
 namespace {
 
-// A whole field as one finite number, scanned by the text layer's rules.
+// A whole field as one finite number, by the records' rule: "1500-3" is two numbers run
+// together, not 1.5 gal.
 std::optional<double> field_number(std::string_view field) {
-  const textio::scanned_number n = textio::scan_real(field);
-  if (n.error != textio::number_error::none || n.next != field.size() || !std::isfinite(n.value))
-    return std::nullopt;
-  return n.value;
+  const auto v = parse_number(field);
+  if (!v || !std::isfinite(*v)) return std::nullopt;
+  return v;
 }
 
 }  // namespace
@@ -43,6 +42,13 @@ sa_table_result parse_sa_table(std::string_view text, const std::string& file) {
     }
     if (!(*sa > 0.0))
       return fail(line.number, "expected Sa above 0 gal, found " + quoted(fields[1]));
+    // The criteria compare in single precision: Sa of 1e-300 gal would be 0 there, and every
+    // ratio to it infinite.
+    if (!std::isnormal(static_cast<float>(*sa))) {
+      return fail(line.number,
+                  "expected Sa within single precision (1.2e-38 to 3.4e38 gal), found " +
+                      quoted(fields[1]));
+    }
     r.table.periods.push_back(*period);
     r.table.sa.push_back(*sa);
   }

@@ -7,15 +7,19 @@
 
 namespace waveio {
 
-std::string seed_row_pattern(double dt) {
-  int decimals = 2;
-  for (; decimals < 9; ++decimals) {
+std::optional<int> seed_step_decimals(double dt) {
+  for (int decimals = 2; decimals <= max_seed_decimals; ++decimals) {
     std::array<char, 64> shown{};
     const int n = std::snprintf(shown.data(), shown.size(), "%.*f", decimals, dt);
     const textio::scanned_number read =
         textio::scan_real(std::string_view(shown.data(), static_cast<std::size_t>(n)));
-    if (static_cast<float>(read.value) == static_cast<float>(dt)) break;
+    if (static_cast<float>(read.value) == static_cast<float>(dt)) return decimals;
   }
+  return std::nullopt;
+}
+
+std::string seed_row_pattern(double dt) {
+  const int decimals = seed_step_decimals(dt).value_or(max_seed_decimals);
   return "(F" + std::to_string(decimals + 6) + "." + std::to_string(decimals) + ",',',E12.4)";
 }
 

@@ -1,5 +1,9 @@
 #include "wavetool/export.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 #include "motion/measures.h"
 #include "textio/textio.h"
 #include "waveio/exports.h"
@@ -44,17 +48,46 @@ std::vector<double> history_values(const wave& w, history what, double scale) {
   return x;
 }
 
-std::string export_text(const wave& w, const export_request& x, std::string_view title) {
-  const std::vector<double> values = history_values(w, x.what, x.scale);
+std::string export_quantity(const export_request& x) {
   std::string quantity = x.what == history::acceleration ? "acceleration(gal)"
                          : x.what == history::velocity   ? "velocity(cm/s)"
                                                          : "displacement(cm)";
   if (x.scale != 1.0) quantity += " times " + waveio::shortest_text(x.scale);
+  return quantity;
+}
+
+double export_step(const wave& w) {
   // The step as the wave gives it (0.01 s, not the float's binary expansion).
-  const double dt = textio::scan_real(waveio::shortest_text(w.dt)).value;
+  return textio::scan_real(waveio::shortest_text(w.dt)).value;
+}
+
+std::optional<std::string> unreadable_values(const std::vector<double>& values,
+                                             std::string_view unit) {
+  double largest = 0.0;
+  double smallest = HUGE_VAL;
+  for (const double v : values) {
+    largest = std::max(largest, std::abs(v));
+    if (v != 0.0) smallest = std::min(smallest, std::abs(v));
+  }
+  const auto shown = [unit](double v) { return waveio::short_text(v) + " " + std::string(unit); };
+  if (!(largest <= static_cast<double>(std::numeric_limits<float>::max()))) {
+    return "values up to " + shown(largest) + ", beyond single precision (3.4e38), which " +
+           "import, check and fitwave read";
+  }
+  if (static_cast<float>(smallest) == 0.0f) {
+    return "values down to " + shown(smallest) + ", which import, check and fitwave read as 0 " +
+           "in single precision";
+  }
+  return std::nullopt;
+}
+
+std::string export_text(const wave& w, const export_request& x, std::string_view title) {
+  const std::vector<double> values = history_values(w, x.what, x.scale);
+  const double dt = export_step(w);
+  const std::string quantity = export_quantity(x);
   switch (x.layout) {
     case export_layout::opensees:
-      return waveio::opensees_text(values, dt, quantity);
+      return waveio::opensees_text(values);
     case export_layout::at2:
       return waveio::at2_text(
           values, w.dt,

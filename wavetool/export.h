@@ -30,8 +30,20 @@ struct export_request {
 // The history (gal, cm/s or cm) of w widened to double, times scale.
 std::vector<double> history_values(const wave& w, history what, double scale);
 
+// What the values are, with their unit and factor: "acceleration(gal) times 2.5".
+std::string export_quantity(const export_request& x);
+// The step of the export as written (the wave's, as its shortest decimal: 0.01 s).
+double export_step(const wave& w);
+
+// Why values cannot be exported as they are meant, or nothing: import, check and fitwave read
+// them back in single precision, so no value may lie beyond 3.4e38 (an infinity there, and
+// AT2 exponents of three digits) and none but 0 may read back as 0.
+std::optional<std::string> unreadable_values(const std::vector<double>& values,
+                                             std::string_view unit);
+
 // The file's text; title names the wave in the AT2 description line. AT2 holds acceleration
-// only (the caller refuses the others).
+// only (the caller refuses the others). The opensees layout holds the values alone: its step
+// and quantity are the reader's to give (export_step, export_quantity).
 std::string export_text(const wave& w, const export_request& x, std::string_view title);
 
 }  // namespace wavetool

@@ -12,7 +12,9 @@
 #include "motion/design_fit.h"
 #include "motion/target_grid.h"
 #include "numeric/design.h"
+#include "waveio/text_fields.h"
 #include "wavetool/check.h"
+#include "wavetool/command_line.h"
 #include "wavetool/commands.h"
 #include "wavetool/fit_files.h"
 #include "wavetool/fit_setup.h"
@@ -40,8 +42,9 @@ struct fit_options {
   std::string wave;
   std::string output;
   std::string spectra;
-  std::vector<float> corners = corners_of(motion::corner_times{});
-  int max_iterations = 30;
+  std::string corners = corners_text();
+  std::string max_iterations = "30";
+  std::string max_pgd;  // cm; empty: the target's plausible limit
   bool no_rest = false;
   bool keep_step = false;
   spectrum_keys keys;
@@ -61,9 +64,10 @@ std::string progress_line(const motion::iteration_report& x) {
 
 // The verdict: what passed, or every check of the written iteration that failed with its value
 // and its limit; with --keep-step at a coarse step, from which period the window is judged.
-// named: the spectrum's description, empty for fitwave's target.
+// named: the spectrum's description, empty for fitwave's target. pgd_given: the limit of the
+// peak displacement is the engineer's (--max-pgd), named in the verdict as given.
 std::string verdict_line(const motion::design_result& r, const motion::design_settings& settings,
-                         const std::string& named) {
+                         const std::string& named, bool pgd_given) {
   const motion::iteration_report& k = r.kept;
   const motion::criteria& c = k.measures;
   std::string s = (r.passed ? "passed after " : "not passed after ") +
@@ -80,11 +84,16 @@ std::string verdict_line(const motion::design_result& r, const motion::design_se
                   static_cast<double>(shortest), static_cast<double>(r.g.dt));
     judged = note;
   }
+  const std::string pgd_limit = waveio::short_text(settings.max_pgd) + " cm (--max-pgd)";
+  char pgd[40];
+  std::snprintf(pgd, sizeof pgd, "PGD %.1f cm", k.pgd);
   if (r.passed) {
+    const std::string within =
+        pgd_given && settings.rest ? ", " + std::string(pgd) + " within " + pgd_limit : "";
     return s +
            (settings.rest ? ": all four criteria met, at rest"
                           : ": all four criteria met (rest not required)") +
-           judged + "\n";
+           within + judged + "\n";
   }
   s += r.stopped_early ? " (no progress in " + std::to_string(settings.patience) + ")"
                        : std::string(" (the limit)");
@@ -103,22 +112,20 @@ std::string verdict_line(const motion::design_result& r, const motion::design_se
   if (settings.rest && !(k.pgd <= settings.max_pgd)) {
     char part[80];
     std::snprintf(part, sizeof part, " PGD %.1f cm > %.0f cm;", k.pgd, settings.max_pgd);
-    s += part;
+    s += pgd_given ? " " + std::string(pgd) + " > " + pgd_limit + ";" : std::string(part);
   }
   s.pop_back();  // the last ';'
   return s + judged + "\n";
 }
 
 // Why the wave cannot be fitted, in the user's terms, or nothing.
-std::optional<file_error> refusal_of(const wave& w, const std::string& file,
+std::optional<file_error> refusal_of(const fit_input& in, const std::string& file,
                                      const motion::period_window& judged) {
+  const wave& w = in.w;
   const auto nt = static_cast<std::int32_t>(std::min<std::size_t>(w.acc.size(), INT32_MAX));
   switch (motion::fit_refusal(nt, w.dt, judged)) {
     case motion::unfit_reason::too_many_samples:
-      return file_error{file, 0,
-                        "expected at most " + std::to_string(motion::max_design_transform_length) +
-                            " samples, found " + std::to_string(w.acc.size()) +
-                            " (cut a window with wavetool import --start/--end)"};
+      return file_error{file, 0, too_many_samples(in, "wavetool import --start/--end")};
     case motion::unfit_reason::empty_window: {
       return file_error{file, 0, unjudged_criterion(w, judged).value_or("")};
     }
@@ -167,12 +174,15 @@ int run_fit(const fit_options& o, spectrum_request request) {
       o.wave == standard_stream ? std::string(standard_input_name) : o.wave;
   const fit_input prepared = fit_input_of(in.w, judged, o.keep_step);
   const wave& fitted_input = prepared.w;
-  if (const auto refusal = refusal_of(fitted_input, shown_name, judged)) {
+  if (const auto refusal = refusal_of(prepared, shown_name, judged)) {
     // Told of the wave as given where it is refused already at its own step.
-    std::cerr << describe(refusal_of(in.w, shown_name, judged).value_or(*refusal)) << '\n';
+    std::cerr << describe(refusal_of(fit_input{in.w}, shown_name, judged).value_or(*refusal))
+              << '\n';
     return exit_bad_input;
   }
-  const motion::corner_times corners{o.corners[0], o.corners[1], o.corners[2], o.corners[3]};
+  const std::vector<double> c = *parse_reals(o.corners);
+  const motion::corner_times corners{static_cast<float>(c[0]), static_cast<float>(c[1]),
+                                     static_cast<float>(c[2]), static_cast<float>(c[3])};
   // Every output is checked before the iterations, and written with the others or not at all.
   output_files outputs;
   for (const std::string& name : {o.output, o.spectra}) {
@@ -191,9 +201,11 @@ int run_fit(const fit_options& o, spectrum_request request) {
   std::ostream& console = outputs.to_standard_output() ? std::cerr : std::cout;
   motion::design_settings s;
   s.corners = corners;
-  s.max_iterations = o.max_iterations;
+  s.max_iterations = static_cast<std::int32_t>(*parse_whole(o.max_iterations));
   s.rest = !o.no_rest;
-  aim_at(s, request, prepared);
+  const std::optional<double> max_pgd =
+      o.max_pgd.empty() ? std::nullopt : std::optional<double>(parse_real(o.max_pgd));
+  aim_at(s, request, prepared, max_pgd);
   std::string named;
   if (!motion::is_fitwave_target(request.spectrum)) {
     named = motion::description(request.spectrum);
@@ -209,7 +221,7 @@ int run_fit(const fit_options& o, spectrum_request request) {
     std::cerr << describe(*e) << '\n';
     return exit_bad_input;
   }
-  console << verdict_line(r, s, named);
+  console << verdict_line(r, s, named, max_pgd.has_value());
   return r.passed ? 0 : exit_limit_reached;
 }
 
@@ -225,10 +237,20 @@ void add_fit_command(CLI::App& app, int& status) {
   sub->add_option("--spectra", o->spectra, "also write the target, input and final spectra");
   sub->add_option("--corners", o->corners,
                   "envelope corner times TB,TC,TD,TE (s), default " + corners_text())
-      ->delimiter(',')
-      ->expected(4);
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            const auto v = parse_reals(text);
+            return v && ordered_corners(*v) ? std::string()
+                                            : std::string("expected TB,TC,TD,TE with ") +
+                                                  corners_rule + ", found " + waveio::quoted(text);
+          },
+          ""));
   sub->add_option("--max-iterations", o->max_iterations, "most iterations (default 30)")
-      ->check(CLI::Range(1, 1000));
+      ->check(whole_in(1, 1000));
+  sub->add_option("--max-pgd", o->max_pgd,
+                  "largest peak displacement (cm) of a passing wave at rest; default 400, "
+                  "raised in proportion for a target above the bedrock's at 10 s")
+      ->check(real_with("a displacement above 0 (cm)", [](double x) { return x > 0.0; }));
   sub->add_flag("--no-rest", o->no_rest, "keep the drift: do not bring the wave to rest");
   sub->add_flag("--keep-step", o->keep_step,
                 "fit at the wave's own step even when it is coarser than 0.01 s");
@@ -240,11 +262,6 @@ void add_fit_command(CLI::App& app, int& status) {
               "Exit status: 0 passed, 1 bad input, 2 usage, 3 not passed within\n"
               "--max-iterations or stopped without progress (the files are written all the same).");
   sub->callback([o, &status] {
-    const std::vector<float>& c = o->corners;
-    const bool finite = std::isfinite(c[0]) && std::isfinite(c[3]);
-    if (!finite || !(0.0f <= c[0] && c[0] <= c[1] && c[1] <= c[2] && c[2] <= c[3] && c[3] > 0.0f)) {
-      throw CLI::ValidationError("--corners", "expected 0 <= TB <= TC <= TD <= TE, TE > 0");
-    }
     const spectrum_choice spectrum = spectrum_from_keys(o->keys);
     if (!spectrum.ok()) throw CLI::ValidationError(spectrum.error);
     status = run_fit(*o, spectrum.request);

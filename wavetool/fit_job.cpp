@@ -19,22 +19,21 @@ motion::design_settings design_settings_of(const fit_overrides& f) {
 }
 
 std::optional<std::string> fit_refusal_of(const fit_input& in, const spectrum_request& target) {
-  const wave& w = in.w;
-  constexpr std::int32_t longest = motion::max_design_transform_length;
-  if (motion::transform_length(static_cast<std::int32_t>(w.acc.size()), longest).nf == 0) {
-    return "expected at most " + std::to_string(longest) + " samples, found " +
-           std::to_string(w.acc.size()) + " (cut a window with start and end)";
+  const auto samples = static_cast<std::int32_t>(in.w.acc.size());
+  if (motion::transform_length(samples, motion::max_design_transform_length).nf == 0) {
+    return too_many_samples(in, "the record's start and end");
   }
-  return unjudged_criterion(w, criteria_window(target));
+  return unjudged_criterion(in.w, criteria_window(target));
 }
 
 fit_job_result run_fit_job(
     const fit_input& in, const spectrum_request& target, motion::design_settings s,
+    std::optional<double> max_pgd,
     const std::function<void(const motion::iteration_report&)>& on_iteration) {
   fit_job_result r;
   const wave& w = in.w;
   if ((r.refused = fit_refusal_of(in, target))) return r;
-  aim_at(s, target, in);
+  aim_at(s, target, in, max_pgd);
   r.fit = motion::design_fit(w.acc, w.dt, s, on_iteration);
   r.wave_text = fitted_wave_text(r.fit);
   // The measures of the wave as the file holds it, as `wavetool check` reads it.

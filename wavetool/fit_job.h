@@ -29,10 +29,12 @@ motion::design_settings design_settings_of(const fit_overrides& f);
 std::optional<std::string> fit_refusal_of(const fit_input& in, const spectrum_request& target);
 
 // Fits the wave in (as fit_input_of sets it up) with settings s aimed at the target as
-// `wavetool fit` aims (its spectrum at its damping, criteria 1, 3 and 4 over its window),
-// calling on_iteration after every iteration.
+// `wavetool fit` aims (its spectrum at its damping, criteria 1, 3 and 4 over its window, the
+// peak displacement held to max_pgd or the target's plausible one), calling on_iteration after
+// every iteration.
 fit_job_result run_fit_job(
     const fit_input& in, const spectrum_request& target, motion::design_settings s,
+    std::optional<double> max_pgd,
     const std::function<void(const motion::iteration_report&)>& on_iteration);
 
 // The wave a plan's source gives for a target: a record exactly as `wavetool import` writes it

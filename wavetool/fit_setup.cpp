@@ -13,11 +13,12 @@ namespace wavetool {
 
 fit_input fit_input_of(const wave& given, const motion::period_window& judged, bool keep_step) {
   const motion::fit_step step = motion::fit_step_for(given.dt, judged.shortest, keep_step);
-  fit_input in{given, 0.0f};
+  fit_input in{given, 0.0f, 0};
   if (step.factor != 1) {
     in.w.acc = motion::resample(given.acc, step.factor);
     in.w.dt = step.dt;
     in.recorded_step = given.dt;
+    in.recorded_samples = given.acc.size();
   }
   return in;
 }
@@ -32,11 +33,25 @@ std::string resampled_note(const fit_input& in) {
   return note;
 }
 
-void aim_at(motion::design_settings& s, const spectrum_request& r, const fit_input& in) {
+std::string too_many_samples(const fit_input& in, std::string_view cut_with) {
+  constexpr std::int32_t longest = motion::max_design_transform_length;
+  // The step as the wave gives it (0.01 s, not the float's binary expansion).
+  const double step = parse_real(waveio::shortest_text(in.w.dt)).value_or(0.0);
+  const std::string window = waveio::short_text(static_cast<double>(longest - 1) * step);
+  const std::string s = "expected at most " + std::to_string(longest) + " samples, found " +
+                        std::to_string(in.w.acc.size());
+  if (in.recorded_step == 0.0f) return s + " (cut a window with " + std::string(cut_with) + ")";
+  return s + " after resampling its " + std::to_string(in.recorded_samples) + " samples at " +
+         waveio::shortest_text(in.recorded_step) + " s to " + waveio::shortest_text(in.w.dt) +
+         " s (cut a window of at most " + window + " s with " + std::string(cut_with) + ")";
+}
+
+void aim_at(motion::design_settings& s, const spectrum_request& r, const fit_input& in,
+            std::optional<double> max_pgd) {
   s.recorded_step = in.recorded_step;
   s.damping = static_cast<float>(r.spectrum.damping);
   s.judged = criteria_window(r);
-  s.max_pgd = motion::plausible_pgd(r.spectrum, s.tuning.displacement);
+  s.max_pgd = max_pgd.value_or(motion::plausible_pgd(r.spectrum, s.tuning.displacement));
   if (!motion::is_fitwave_target(r.spectrum)) {
     const auto nt = static_cast<std::int32_t>(in.w.acc.size());
     s.target = motion::target_on_grid(motion::design_grid(nt, in.w.dt), r.spectrum);

@@ -8,6 +8,7 @@
 #include "motion/resample.h"
 #include "waveio/records.h"
 #include "waveio/text_fields.h"
+#include "wavetool/command_line.h"
 #include "wavetool/commands.h"
 #include "wavetool/import.h"
 #include "wavetool/wave_file.h"
@@ -138,15 +139,15 @@ void add_import_command(CLI::App& app, int& status) {
   sub->add_option("RECORD", o->record, "the record file")->required();
   sub->add_option("-o,--output", o->output, "the wave file to write")->required();
   sub->add_option("--format", o->format, "record format (default: decided from the text)")
-      ->check(CLI::IsMember(format_names));
+      ->check(word_in(format_names));
   sub->add_option("--units", o->units,
                   "unit of the values (AT2: g; K-NET, JMA: the file's; others: gal)")
-      ->check(CLI::IsMember({"g", "gal", "m/s2"}));
+      ->check(word_in({"g", "gal", "m/s2"}));
   sub->add_option("--dt", o->dt, "time step (s): columns without times, and values")
       ->type_name("SECONDS")
       ->check(number_check(at_least::positive));
   sub->add_option("--component", o->component, "JMA column (default NS)")
-      ->check(CLI::IsMember({"NS", "EW", "UD"}));
+      ->check(word_in({"NS", "EW", "UD"}));
   sub->add_option("--column", o->column, "acceleration column of a columns file, from 1")
       ->type_name("N")
       ->check(number_check(at_least::positive, true));

@@ -1,6 +1,7 @@
 // wavetool: real records into fitwave's input layout, and a full report of any wave.
 #include <string>
 
+#include "wavetool/command_line.h"
 #include "wavetool/commands.h"
 
 int main(int argc, char** argv) {
@@ -8,8 +9,9 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", wavetool::version);
   app.require_subcommand(1);
   // Set before the subcommands are added, so that they inherit it.
-  app.failure_message([](const CLI::App*, const CLI::Error& e) {
-    return "wavetool: " + std::string(e.what()) + "\nRun 'wavetool --help' for the usage.\n";
+  app.failure_message([](const CLI::App* parsed, const CLI::Error& e) {
+    return "wavetool: " + wavetool::usage_message(*parsed, e) +
+           "\nRun 'wavetool --help' for the usage.\n";
   });
   int status = 0;
   wavetool::add_import_command(app, status);
@@ -19,6 +21,7 @@ int main(int argc, char** argv) {
   wavetool::add_seed_command(app, status);
   wavetool::add_suite_command(app, status, argc > 0 ? argv[0] : "wavetool");
   wavetool::add_export_command(app, status);
+  wavetool::refuse_empty_values(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -85,6 +85,23 @@ std::optional<std::string> read_text(const std::filesystem::path& path, file_err
   return std::move(s).str();
 }
 
+std::optional<std::string> not_a_file(const std::filesystem::path& path) {
+  std::error_code ec;
+  const std::filesystem::file_status s = std::filesystem::status(path, ec);
+  switch (s.type()) {
+    case std::filesystem::file_type::regular:
+      return std::nullopt;
+    case std::filesystem::file_type::directory:
+      return "is a folder, not a file";
+    case std::filesystem::file_type::fifo:
+      return "is a FIFO, not a file";
+    case std::filesystem::file_type::not_found:
+      return "no such file";
+    default:
+      return "is not a regular file";
+  }
+}
+
 output_files::~output_files() {
   discard();
 }

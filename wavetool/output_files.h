@@ -28,6 +28,10 @@ std::optional<std::string> read_text(const std::filesystem::path& path, file_err
 // stays), or the link itself (replaced by the file; what it named is left as it was).
 enum class at_link { follow, replace };
 
+// Why path is not a file to read before any work, in the user's terms ("no such file", "is a
+// folder, not a file", "is a FIFO, not a file": reading one would wait for a writer), or nothing.
+std::optional<std::string> not_a_file(const std::filesystem::path& path);
+
 // The outputs of one command. Each is checked as it is added, before any computation: for a
 // regular file, or a name not yet taken, a temporary file is made and removed beside it (beside
 // a symbolic link's target, so the link stays), and made again by commit; a device, FIFO or

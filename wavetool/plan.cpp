@@ -8,6 +8,7 @@
 #include <map>
 
 #include "motion/seed_wave.h"
+#include "waveio/seed_file.h"
 #include "waveio/text_fields.h"
 #include "wavetool/plan_values.h"
 #include "wavetool/suite_files.h"
@@ -44,6 +45,8 @@ bool read_fit_key(checker& c, const std::string& key, const toml::node& n, fit_o
     }
   } else if (key == "max_iterations") {
     f.max_iterations = integer_in(c, key, n, 1, 1000);
+  } else if (key == "max_pgd") {
+    f.max_pgd = real_in(c, key, n, positive, "a displacement above 0 (cm)");
   } else if (key == "no_rest" || key == "keep_step") {
     if (!n.is_boolean()) {
       c.fail(line_of(n), key + ": expected true or false");
@@ -156,7 +159,7 @@ bool read_source_key(checker& c, const std::string& key, const toml::node& n, se
   lines[key] = line_of(n);
   if (key == "seed") {
     seed_line = line_of(n);
-    set(seed.seed, integer_in(c, key, n, 0, 2147483647));
+    set(seed.seed, integer_in(c, key, n, motion::min_seed_number, motion::max_seed_number));
   } else if (key == "samples") {
     seed.samples = integer_in(c, key, n, motion::min_seed_samples, motion::max_seed_samples);
   } else if (key == "dt") {
@@ -274,6 +277,9 @@ void read_waves(checker& c, const toml::table& root, plan& p) {
         if (dt > motion::max_seed_dt) {
           c.fail(wave.line,
                  "dt: a seed's step is at most " + waveio::short_text(motion::max_seed_dt) + " s");
+        } else if (!waveio::seed_step_decimals(dt)) {
+          c.fail(wave.line, "dt: expected a step the seed's time column holds with at most " +
+                                std::to_string(waveio::max_seed_decimals) + " decimals");
         } else if (end < motion::seed_corners{}.td) {
           c.fail(wave.line, "samples: the seed lasts " + waveio::short_text(end) +
                                 " s, shorter than its envelope's " +
@@ -284,8 +290,8 @@ void read_waves(checker& c, const toml::table& root, plan& p) {
         refuse_keys_of_other_source(c, false, source_lines);
         rec.path = p.file.parent_path() / rec.path;
         rec.line = *record_line;
-        if (!std::filesystem::is_regular_file(rec.path)) {
-          c.fail(*record_line, "record " + waveio::quoted(rec.path.string()) + ": no such file");
+        if (const auto why = not_a_file(rec.path)) {
+          c.fail(*record_line, "record " + waveio::quoted(rec.path.string()) + ": " + *why);
         } else if (rec.start && rec.end && *rec.start > *rec.end) {
           c.fail(wave.line, "start: must not be later than end");
         }
@@ -392,6 +398,7 @@ fit_overrides settings_of(const plan& p, std::size_t t, std::size_t w) {
     if (o->max_iterations) f.max_iterations = o->max_iterations;
     if (o->no_rest) f.no_rest = o->no_rest;
     if (o->keep_step) f.keep_step = o->keep_step;
+    if (o->max_pgd) f.max_pgd = o->max_pgd;
     if (o->exports) f.exports = o->exports;
   }
   return f;

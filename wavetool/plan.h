@@ -26,6 +26,7 @@ struct fit_overrides {
   std::optional<std::int64_t> max_iterations;
   std::optional<bool> no_rest;
   std::optional<bool> keep_step;  // fit at a coarse record's own step, as --keep-step
+  std::optional<double> max_pgd;  // cm, as --max-pgd
   std::optional<std::vector<std::string>> exports;  // key `export`
 };
 

@@ -13,7 +13,7 @@ void add_measures(nlohmann::ordered_json& j, const motion::motion_summary& m, bo
   j["samples"] = m.samples;
   j["dt"] = json_float(static_cast<float>(m.dt));
   j["pga"] = pga_as_float ? json_float(static_cast<float>(m.pga)) : m.pga;
-  j["pga_time"] = m.pga_time;
+  j["pga_time"] = json_float(static_cast<float>(m.pga_time));
   j["pgv"] = m.pgv;
   j["pgd"] = m.pgd;
   j["end_velocity"] = m.end_velocity;

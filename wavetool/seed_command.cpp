@@ -9,6 +9,7 @@
 #include "motion/seed_wave.h"
 #include "waveio/seed_file.h"
 #include "waveio/text_fields.h"
+#include "wavetool/command_line.h"
 #include "wavetool/commands.h"
 #include "wavetool/spectrum_options.h"
 #include "wavetool/wave_file.h"
@@ -22,8 +23,8 @@ constexpr double max_dt = motion::max_seed_dt;
 
 struct seed_options {
   spectrum_keys keys;
-  std::int32_t seed = 0;
-  std::int32_t samples = default_samples;
+  std::string seed;
+  std::string samples;
   std::string duration;
   std::string dt;
   std::string corners;
@@ -47,9 +48,19 @@ seed_plan checked_plan(const seed_options& o, const CLI::App& sub) {
     const auto v = parse_real(o.dt);
     if (!v || !(*v > 0.0 && *v <= max_dt))
       throw CLI::ValidationError("--dt", "expected 0 < DT <= 0.1 (s), found \"" + o.dt + "\"");
+    if (!waveio::seed_step_decimals(*v)) {
+      throw CLI::ValidationError(
+          "--dt", "expected a step the file's time column holds with at most " +
+                      std::to_string(waveio::max_seed_decimals) + " decimals, found \"" + o.dt +
+                      "\"");
+    }
     dt = *v;
   }
-  double samples = o.samples;
+  double samples = default_samples;
+  if (!o.samples.empty()) {
+    const auto n = parse_whole(o.samples);
+    samples = n ? static_cast<double>(*n) : 0.0;
+  }
   const char* length_option = "--samples";
   if (sub.count("--duration") > 0) {
     const auto v = parse_real(o.duration);
@@ -73,10 +84,8 @@ seed_plan checked_plan(const seed_options& o, const CLI::App& sub) {
     return p;
   }
   const auto v = parse_reals(o.corners);
-  const bool ordered = v && v->size() == 4 && 0.0 <= (*v)[0] && (*v)[0] <= (*v)[1] &&
-                       (*v)[1] <= (*v)[2] && (*v)[2] <= (*v)[3] && (*v)[3] > 0.0;
-  if (!ordered)
-    throw CLI::ValidationError("--corners", "expected 0 <= TB <= TC <= TD <= TE, TE > 0");
+  if (!v || !ordered_corners(*v))
+    throw CLI::ValidationError("--corners", std::string("expected ") + corners_rule);
   p.corners = {(*v)[0], (*v)[1], (*v)[2], (*v)[3]};
   return p;
 }
@@ -99,7 +108,7 @@ int run_seed(const seed_options& o, seed_plan p) {
   }
   std::vector<std::complex<double>> fx(static_cast<std::size_t>(g.nf));
   std::vector<double> acc(static_cast<std::size_t>(g.nt));
-  std::int32_t idum = o.seed;
+  auto idum = static_cast<std::int32_t>(*parse_whole(o.seed));
   motion::seed_wave(idum, g, p.request.spectrum, fx, acc);
   motion::shape_with_envelope(acc, g.dt, p.corners);
   if (const auto e = write_atomically(o.output, waveio::seed_file_text(acc, g.dt))) {
@@ -116,7 +125,11 @@ void add_seed_command(CLI::App& app, int& status) {
   CLI::App* sub = app.add_subcommand(
       "seed",
       "Draw a random-phase seed wave for a design spectrum, seedwave's method at any length");
-  sub->add_option("--seed", o->seed, "the random number that draws the phases")->required();
+  sub->add_option("--seed", o->seed,
+                  "the number that draws the phases, " + std::to_string(motion::min_seed_number) +
+                      " to " + std::to_string(motion::max_seed_number))
+      ->required()
+      ->check(whole_in(motion::min_seed_number, motion::max_seed_number));
   add_spectrum_options(*sub, o->keys);
   CLI::Option* samples =
       sub->add_option("--samples", o->samples,

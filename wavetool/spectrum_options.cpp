@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 
-#include "textio/textio.h"
 #include "waveio/sa_table.h"
 #include "waveio/text_fields.h"
 #include "wavetool/wave_file.h"
@@ -133,13 +132,39 @@ bool read_kind_keys(reader& in, spectrum_request& r) {
   return true;
 }
 
+// The criteria compare the spectrum in single precision: a level whose Sa lies outside what a
+// float holds as a normal number (zone 1e-40, sds 1e-300) would make every ratio infinite or
+// undefined, so it is refused, naming the key that sets the level there. Spectra rise, stay
+// and fall, so periods spread over the judged ones find any such value.
+bool level_in_single_precision(reader& in, const spectrum_request& r) {
+  const motion::design_spectrum& s = r.spectrum;
+  if (s.kind == spectrum_kind::table) return true;
+  const double lo = std::min(r.window_min, static_cast<double>(motion::sum_window.shortest));
+  const double hi = std::max(r.window_max, static_cast<double>(motion::sum_window.longest));
+  constexpr int points = 64;
+  for (int k = 0; k <= points; ++k) {
+    const double t = lo * std::pow(hi / lo, static_cast<double>(k) / points);
+    const double sa = motion::spectral_acceleration(s, t);
+    const auto single = static_cast<float>(sa);
+    if (std::isnormal(single) && single > 0.0f) continue;
+    const char* key = s.kind == spectrum_kind::ec8     ? "ag"
+                      : s.kind != spectrum_kind::asce7 ? "zone"
+                      : t <= s.sd1 / s.sds             ? "sds"
+                                                       : "sd1";
+    return in.fail(key, "gives Sa " + waveio::short_text(sa) + " gal at " + waveio::short_text(t) +
+                            " s, outside single precision (1.2e-38 to 3.4e38 gal), in which "
+                            "the criteria are computed");
+  }
+  return true;
+}
+
 }  // namespace
 
 std::optional<double> parse_real(std::string_view text) {
-  const textio::scanned_number n = textio::scan_real(text);
-  if (n.error != textio::number_error::none || n.next != text.size() || !std::isfinite(n.value))
-    return std::nullopt;
-  return n.value;
+  // The records' rule: blanks around it, or "1.5-3" (two numbers run together), are no number.
+  const auto v = waveio::parse_number(text);
+  if (!v || !std::isfinite(*v) || text != waveio::trim(text)) return std::nullopt;
+  return v;
 }
 
 std::optional<std::vector<double>> parse_reals(std::string_view text) {
@@ -178,8 +203,9 @@ spectrum_choice spectrum_from_keys(const spectrum_keys& keys, std::string_view p
                            : "not an option of any spectrum");
     return {{}, in.error};
   }
-  if (in.number("damping", s.damping, 0.0, 1.0, false, "0 < H < 1") && read_window(in, c.request))
-    read_kind_keys(in, c.request);
+  if (in.number("damping", s.damping, 0.0, 1.0, false, "0 < H < 1") && read_window(in, c.request) &&
+      read_kind_keys(in, c.request))
+    level_in_single_precision(in, c.request);
   c.error = in.error;
   return c;
 }

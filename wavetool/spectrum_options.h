@@ -56,7 +56,8 @@ std::optional<waveio::file_error> uncovered_criteria(const spectrum_request& r);
 // The window of criteria 1, 3 and 4 the request names, in the criteria's single precision.
 motion::period_window criteria_window(const spectrum_request& r);
 
-// The whole text as one finite number, by the text layer's scanner; nullopt otherwise.
+// The whole text as one finite number, by the text layer's scanner and the records' rule ("1.5-3"
+// is two numbers run together); nullopt otherwise.
 std::optional<double> parse_real(std::string_view text);
 // Comma-separated numbers, each one as parse_real takes it; nullopt when any is not one.
 std::optional<std::vector<double>> parse_reals(std::string_view text);

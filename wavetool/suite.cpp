@@ -25,8 +25,8 @@ void run_fits(std::vector<suite_fit>& fits, int jobs, int threads,
     for (std::size_t k = next++; k < fits.size(); k = next++) {
       motion::design_settings s = design_settings_of(fits[k].used);
       s.threads = engine_threads;
-      fits[k].result =
-          run_fit_job(fits[k].input, fits[k].target, s, [](const motion::iteration_report&) {});
+      fits[k].result = run_fit_job(fits[k].input, fits[k].target, s, fits[k].used.max_pgd,
+                                   [](const motion::iteration_report&) {});
       const std::lock_guard<std::mutex> lock(done);
       on_done(k);
     }

@@ -149,9 +149,12 @@ std::optional<file_error> prepare_out_folder(const fs::path& out, const plan& p,
 bool passes(const plan& p, const fit_item& f, const motion::criteria& c,
             const motion::motion_summary& m) {
   if (!motion::judge(c).all()) return false;
-  if (settings_of(p, f.target, f.wave).no_rest.value_or(false)) return true;
-  return motion::at_rest({m.end_velocity, m.end_displacement}) &&
-         m.pgd <= motion::plausible_pgd(p.targets[f.target].spectrum.spectrum);
+  const fit_overrides used = settings_of(p, f.target, f.wave);
+  if (used.no_rest.value_or(false)) return true;
+  const motion::design_settings s = design_settings_of(used);
+  const double limit = used.max_pgd.value_or(
+      motion::plausible_pgd(p.targets[f.target].spectrum.spectrum, s.tuning.displacement));
+  return motion::at_rest({m.end_velocity, m.end_displacement}) && m.pgd <= limit;
 }
 
 std::optional<fit_summary> verified_result(const fs::path& dir, const plan& p, const fit_item& f,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "waveio/text_fields.h"
+#include "wavetool/command_line.h"
 #include "wavetool/commands.h"
 #include "wavetool/export.h"
 #include "wavetool/report.h"
@@ -213,11 +214,11 @@ void add_suite_command(CLI::App& app, int& status, const std::string& program) {
                   "summary.json, report.html")
       ->required();
   sub->add_option("--jobs", o->jobs, "fits at once (default: one per core)")
-      ->check(CLI::Range(1, 4096));
+      ->check(whole_in(1, 4096));
   sub->add_option("--threads-per-fit", o->threads,
                   "spectrum engine threads of each fit (default: the cores shared out among "
                   "the fits at once, at least one each)")
-      ->check(CLI::Range(1, 4096));
+      ->check(whole_in(1, 4096));
   auto* list = sub->add_flag("--list", o->list, "print one command per fit, for other machines");
   auto* only = sub->add_option("--only", o->only, "fit TARGET/WAVE alone and write its files");
   auto* gather_flag = sub->add_flag("--report-only", o->report_only,

@@ -68,6 +68,8 @@ nlohmann::ordered_json options_json(const plan& p, const fit_item& f) {
   o["no_rest"] = !s.rest;
   o["keep_step"] = used.keep_step.value_or(false);
   o["export"] = used.exports.value_or(std::vector<std::string>{});
+  // Only where the plan sets it, so the results of plans without it keep their bytes.
+  if (used.max_pgd) o["max_pgd"] = *used.max_pgd;
   return o;
 }
 

@@ -34,8 +34,10 @@ TEST(resample, equals_the_band_limited_wave_at_the_new_times) {
     std::int32_t factor;
     std::size_t count;  // (n-1)*factor + 1, or (n-1)/|factor| + 1
   };
+  // Whole factors that are no power of two (3, 5, 10) take the shifted-phase path.
   for (const row& c : {row{0.02, 501, 2, 1001}, row{0.02, 501, 4, 2001}, row{0.005, 2001, -2, 1001},
-                       row{0.025, 401, 1, 401}}) {
+                       row{0.025, 401, 1, 401}, row{0.02, 501, 3, 1501}, row{0.02, 501, 5, 2501},
+                       row{0.02, 501, 10, 5001}}) {
     const std::vector<float> out = motion::resample(sampled(c.dt, c.n), c.factor);
     ASSERT_EQ(out.size(), c.count) << c.factor;
     const double step = c.factor > 0 ? c.dt / c.factor : c.dt * -c.factor;
@@ -45,9 +47,11 @@ TEST(resample, equals_the_band_limited_wave_at_the_new_times) {
       EXPECT_NEAR(out[m], pulse(static_cast<double>(m) * step), 1e-3) << c.factor << " " << m;
     }
   }
-  // Nothing to interpolate, or a factor that is no power of two: no wave.
+  // Nothing to interpolate, a coarser step by a factor that is no power of two, or beyond 64:
+  // no wave.
   EXPECT_TRUE(motion::resample(std::vector<float>(1, 1.0f), 2).empty());
-  EXPECT_TRUE(motion::resample(sampled(0.02, 501), 3).empty());
+  EXPECT_TRUE(motion::resample(sampled(0.02, 501), -3).empty());
+  EXPECT_TRUE(motion::resample(sampled(0.02, 501), 65).empty());
   EXPECT_TRUE(motion::resample(sampled(0.02, 501), 128).empty());
 }
 
@@ -58,10 +62,12 @@ TEST(resample, the_fit_step_and_the_factor_between_two_steps) {
     float want;
     std::int32_t factor;
   };
-  // Half of the window's 0.02 s is 0.01 s: coarser steps are halved until they reach it.
+  // Half of the window's 0.02 s is 0.01 s: coarser steps are divided by the smallest whole
+  // factor that reaches it (0.025 s by 3, not by 4; 0.1 s by 10, not by 16).
   for (const step_row& c :
        {step_row{0.02f, false, 0.01f, 2}, step_row{0.01f, false, 0.01f, 1},
-        step_row{0.005f, false, 0.005f, 1}, step_row{0.025f, false, 0.00625f, 4},
+        step_row{0.005f, false, 0.005f, 1}, step_row{0.025f, false, 0.025f / 3.0f, 3},
+        step_row{0.1f, false, 0.01f, 10}, step_row{0.04f, false, 0.01f, 4},
         step_row{0.02f, true, 0.02f, 1}}) {
     const motion::fit_step s = motion::fit_step_for(c.dt, 0.02f, c.keep);
     EXPECT_EQ(s.dt, c.want) << c.dt;

@@ -47,10 +47,19 @@ TEST(spectrum_keys, a_plan_gets_the_command_lines_rules_without_dashes) {
 
 TEST(sa_table, numbers_by_the_text_layers_rules_comments_and_separators) {
   const waveio::sa_table_result r =
-      waveio::parse_sa_table("# T Sa\r\n 0.1, 500\r\n\r\n1.0D0\t2E2 # D exponent\n3 1+2\n", "t");
+      waveio::parse_sa_table("# T Sa\r\n 0.1, 500\r\n\r\n1.0D0\t2E2 # D exponent\n3 1d+2\n", "t");
   ASSERT_TRUE(r.ok()) << r.error->message;
   EXPECT_EQ(r.table.periods, (std::vector<double>{0.1, 1.0, 3.0}));
   EXPECT_EQ(r.table.sa, (std::vector<double>{500.0, 200.0, 100.0}));
+  // An exponent after a bare sign is two numbers run together, as records take it: 1500-3 is
+  // not 1.5 gal.
+  // Sa that single precision, in which the criteria compare, holds as 0 or as an infinity.
+  for (const char* entry :
+       {"0.1 1500-3\n", "3 1+2\n", "0.1-1 500\n", "0.1 1e-300\n", "0.1 1e39\n"}) {
+    const waveio::sa_table_result run = waveio::parse_sa_table(entry, "t");
+    ASSERT_FALSE(run.ok()) << entry;
+    EXPECT_EQ(run.error->line, 1) << entry;
+  }
 }
 
 TEST(seed_file, time_decimals_follow_the_step) {

@@ -260,8 +260,8 @@ TEST(suite_folder, plans_refused_before_any_fit) {
       {"[[target]]\nname = \"t\"\n[[wave]]\nname = \"first\"\nrecord = \"seed1.csv\"\nformat = "
        "\"columns\"\n"
        "[[wave]]\nname = \"long\"\nrecord = \"long.txt\"\nformat = \"values\"\ndt = 0.01\n",
-       "wavetool: t/long: expected at most 131072 samples, found 140000 (cut a window with start "
-       "and end)\n"},
+       "wavetool: t/long: expected at most 131072 samples, found 140000 (cut a window with the "
+       "record's start and end)\n"},
   };
   std::string long_record;
   for (int i = 0; i < 140000; ++i) long_record += i % 7 == 0 ? "1.5\n" : "-0.25\n";

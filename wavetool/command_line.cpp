@@ -1,0 +1,177 @@
+#include "wavetool/command_line.h"
+
+#include <cmath>
+
+#include "waveio/text_fields.h"
+#include "wavetool/spectrum_options.h"
+
+namespace wavetool {
+namespace {
+
+std::string found(std::string_view what, const std::string& text) {
+  return "expected " + std::string(what) + ", found " + waveio::quoted(text);
+}
+
+// The option library's kind of error (its names are not its kinds: ExtrasError takes the
+// subcommand's name).
+template <typename kind>
+bool is(const CLI::Error& e) {
+  return dynamic_cast<const kind*>(&e) != nullptr;
+}
+
+// The subcommand the command line reached (the application itself when none).
+const CLI::App& reached(const CLI::App& app) {
+  const CLI::App* sub = &app;
+  while (!sub->get_subcommands().empty()) sub = sub->get_subcommands().front();
+  return *sub;
+}
+
+std::string subcommand_list(const CLI::App& app) {
+  std::string s;
+  const auto subs = app.get_subcommands([](const CLI::App*) { return true; });
+  for (std::size_t k = 0; k < subs.size(); ++k) {
+    s += (k == 0 ? "" : k + 1 == subs.size() ? " or " : ", ") + subs[k]->get_name();
+  }
+  return s;
+}
+
+std::string option_help(const CLI::Option& o) {
+  return o.get_description().empty() ? std::string() : ": " + o.get_description();
+}
+
+std::string missing_option(const CLI::App& sub) {
+  for (const CLI::Option* o : sub.get_options()) {
+    if (o->get_required() && o->count() == 0) {
+      return sub.get_name() + ": " + o->get_name() + " is required" + option_help(*o);
+    }
+  }
+  return {};
+}
+
+std::string excluded_pair(const CLI::App& sub) {
+  for (const CLI::Option* o : sub.get_options()) {
+    if (o->count() == 0) continue;
+    for (const CLI::Option* other : o->get_excludes()) {
+      if (other->count() > 0) {
+        return o->get_name() + " and " + other->get_name() + ": give one of them, not both";
+      }
+    }
+  }
+  return {};
+}
+
+// The option an error names first ("--scale: ..."), when the subcommand has it.
+const CLI::Option* named_option(const CLI::App& sub, const std::string& what) {
+  const std::size_t colon = what.find(':');
+  if (colon == std::string::npos || !what.starts_with('-')) return nullptr;
+  return sub.get_option_no_throw(what.substr(0, colon));
+}
+
+}  // namespace
+
+void refuse_empty_values(CLI::App& app) {
+  const CLI::Validator not_empty(
+      [](std::string& text) {
+        return text.empty() ? std::string("expected a value, found \"\" (an empty value)")
+                            : std::string();
+      },
+      "");
+  for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) {
+    for (CLI::Option* o : sub->get_options()) {
+      if (o->get_expected_min() > 0) o->check(not_empty);
+    }
+    refuse_empty_values(*sub);
+  }
+}
+
+std::string usage_message(const CLI::App& app, const CLI::Error& e) {
+  const CLI::App& sub = reached(app);
+  const std::string what = e.what();
+  const std::string name = sub.get_name();
+  if (is<CLI::ValidationError>(e)) return what;  // wavetool's own checks give every such text
+  if (&sub == &app) {
+    const std::vector<std::string> extra = app.remaining();
+    return "expected a subcommand: " + subcommand_list(app) +
+           (extra.empty() ? std::string() : ", found " + waveio::quoted(extra.front()));
+  }
+  std::string told;
+  if (is<CLI::RequiredError>(e)) told = missing_option(sub);
+  if (is<CLI::ExcludesError>(e)) told = excluded_pair(sub);
+  // Only the words of the command line are taken from these errors' texts, after their last
+  // ": " (the extra arguments) or between ": " and " = " (a switch given a value).
+  if (is<CLI::ExtrasError>(e)) {
+    const std::string extra = what.substr(what.rfind(": ") + 2);
+    told = name + ": " + waveio::quoted(extra.substr(0, extra.find(' '))) +
+           " is not an option or argument of " + name;
+  }
+  if (is<CLI::ConversionError>(e)) {
+    const std::size_t from = what.find(": "), to = what.find(" = ");
+    if (from != std::string::npos && to != std::string::npos && to > from) {
+      told = what.substr(from + 2, to - from - 2) + ": a switch takes no value, found " +
+             waveio::quoted(what.substr(to + 3));
+    }
+  }
+  if (is<CLI::ArgumentMismatch>(e)) {
+    if (const CLI::Option* o = named_option(sub, what)) {
+      told = o->get_name() + ": expected a value" + option_help(*o);
+    }
+  }
+  if (!told.empty()) return told;
+  return name + ": the command line could not be read; 'wavetool " + name +
+         " --help' shows its options";
+}
+
+std::optional<std::int64_t> parse_whole(std::string_view text) {
+  const bool negative = text.starts_with('-');
+  const std::string_view digits = text.substr(negative ? 1 : 0);
+  if (digits.empty() || digits.size() > 18) return std::nullopt;
+  if (digits.size() > 1 && digits[0] == '0') return std::nullopt;
+  std::int64_t v = 0;
+  for (const char ch : digits) {
+    if (ch < '0' || ch > '9') return std::nullopt;
+    v = 10 * v + (ch - '0');
+  }
+  return negative ? -v : v;
+}
+
+CLI::Validator whole_in(std::int64_t lo, std::int64_t hi) {
+  return CLI::Validator(
+      [lo, hi](std::string& text) {
+        const auto v = parse_whole(text);
+        if (v && *v >= lo && *v <= hi) return std::string();
+        return found("a whole number from " + std::to_string(lo) + " to " + std::to_string(hi),
+                     text);
+      },
+      "");
+}
+
+CLI::Validator word_in(std::vector<std::string> set) {
+  std::string listed;
+  for (std::size_t k = 0; k < set.size(); ++k) {
+    listed += (k == 0 ? "" : k + 1 == set.size() ? " or " : ", ") + set[k];
+  }
+  return CLI::Validator(
+      [set, listed](std::string& text) {
+        for (const std::string& w : set) {
+          if (text == w) return std::string();
+        }
+        return found(listed, text);
+      },
+      "");
+}
+
+CLI::Validator real_with(std::string what, std::function<bool(double)> ok) {
+  return CLI::Validator(
+      [what, ok](std::string& text) {
+        const auto v = parse_real(text);
+        return v && ok(*v) ? std::string() : found(what, text);
+      },
+      "");
+}
+
+bool ordered_corners(const std::vector<double>& c) {
+  return c.size() == 4 && 0.0 <= c[0] && c[0] <= c[1] && c[1] <= c[2] && c[2] <= c[3] &&
+         c[3] > 0.0 && std::isfinite(c[3]);
+}
+
+}  // namespace wavetool
