@@ -77,7 +77,7 @@ std::string first_difference(const fit_summary& s, const check_report& r) {
       differs("cr3", waveio::shortest_text(s.cr3), waveio::shortest_text(c.cr3)),
       differs("cr4", waveio::shortest_text(s.cr4), waveio::shortest_text(c.cr4)),
       differs("pga", f32(f.pga), f32(m.pga)),
-      differs("pga_time", f64(s.json.value("pga_time", -1.0)), f64(m.pga_time)),
+      differs("pga_time", f32(s.json.value("pga_time", -1.0)), f32(m.pga_time)),
       differs("pgv", f64(f.pgv), f64(m.pgv)),
       differs("pgd", f64(f.pgd), f64(m.pgd)),
       differs("end_velocity", f64(f.end_velocity), f64(m.end_velocity)),

@@ -96,7 +96,8 @@ TEST(fit_files, time_field_widens_only_where_f8_4_overflows) {
   const row rows[] = {
       {0.0f, "  0.0000"},       {999.9999f, "999.9999"},
       {1000.0f, "1000.0000"},   {1199.9f, "1199.9000"},  // 12000 samples at 0.1 s
-      {12345.6f, "12345.5996"},  // the float 12345.599609375 {327670.0f, "327670.0000"},
+      {12345.6f, "12345.5996"},  // the float 12345.599609375
+      {327670.0f, "327670.0000"},
   };
   for (const row& r : rows) {
     const std::string pattern = waveio::row_pattern_for(r.last);

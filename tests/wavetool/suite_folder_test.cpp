@@ -187,22 +187,25 @@ bool runs_in(const fs::path& folder) {
 // An interrupt or a termination request while the figures are drawn: the drawing programs stop,
 // the work folder goes, and the folder holds the fits and summaries without a stale page.
 TEST(suite_folder, an_interrupt_while_drawing_leaves_no_work_folder) {
-  // Long waves so that drawing takes a while.
   std::string plan = "[[target]]\nname = \"t\"\n";
-  for (int k = 1; k <= 4; ++k) {
+  for (int k = 1; k <= 2; ++k) {
     plan += "[[wave]]\nname = \"s" + std::to_string(k) + "\"\nseed = " + std::to_string(k) +
-            "\nsamples = 65536\nmax_iterations = 1\n";
+            "\nmax_iterations = 1\n";
   }
   for (const int sig : {SIGINT, SIGTERM}) {
     SCOPED_TRACE(sig);
     const scratch_dir d;
     prepare(d, plan);
     ASSERT_EQ(run(d.path(), {"suite", "plan.toml", "--out", "out"}).status, 3);
-    // The signal is sent once a drawing program's script is there.
+    // A drawing program that never finishes by itself, so the signal surely comes while the
+    // figures are drawn, however fast the machine; it is sent once the program has started.
+    fs::create_directory(d / "slow");
+    write_file(d / "slow/gnuplot", "#!/bin/sh\ntouch started\nexec sleep 30\n");
+    fs::permissions(d / "slow/gnuplot", fs::perms::owner_all);
     const std::string script =
-        "\"$0\" suite plan.toml --out out 2>/dev/null & pid=$!\n"
-        "n=0; while [ ! -e out/.report-work/lane0.gp ] && [ $n -lt 6000 ]; do sleep 0.01; "
-        "n=$((n+1)); done\nsleep 0.05\n"
+        "PATH=\"$PWD/slow:$PATH\" \"$0\" suite plan.toml --out out 2>/dev/null & pid=$!\n"
+        "n=0; while [ ! -e out/.report-work/started ] && [ $n -lt 6000 ]; do sleep 0.01; "
+        "n=$((n+1)); done\n"
         "kill -" +
         std::to_string(sig) + " $pid\nwait $pid\necho $?\n";
     const run_result r =
@@ -241,6 +244,8 @@ TEST(suite_folder, plans_refused_before_any_fit) {
        "wavetool: plan.toml:6: format: a key of a record, not of a seed wave\n"},
       {seed + "column = 2\n",
        "wavetool: plan.toml:6: column: a key of a record, not of a seed wave\n"},
+      {seed + "dt = 0\n", "wavetool: plan.toml:6: dt: expected a positive step (s)\n"},
+      {seed + "dt = 0.1000001\n", "wavetool: plan.toml:3: dt: a seed's step is at most 0.1 s\n"},
       {seed + "component = \"NS\"\n",
        "wavetool: plan.toml:6: component: a key of a record, not of a seed wave\n"},
       {"[[target]]\nname = \"t\"\nspectrum = \"table\"\ntable = \"none.txt\"\n",
@@ -275,6 +280,13 @@ TEST(suite_folder, plans_refused_before_any_fit) {
     EXPECT_EQ(r.err, c.err);
     EXPECT_EQ(r.out, "");
     EXPECT_FALSE(fs::exists(d / "out"));
+  }
+  {
+    // The coarsest seed is a seed: a step of exactly 0.1 s is listed, not refused.
+    const scratch_dir d;
+    prepare(d, seed + "dt = 0.1\nsamples = 4096\n");
+    const run_result r = run(d.path(), {"suite", "plan.toml", "--out", "out", "--list"});
+    EXPECT_EQ(r.status, 0) << r.err;
   }
   // Standard input is no plan: the listed commands would read it again.
   const scratch_dir d;
