@@ -93,12 +93,16 @@ TEST(fit_files, time_field_widens_only_where_f8_4_overflows) {
     float last;
     const char* first_field;  // of a row holding the time `last`
   };
+  // clang-format off
   const row rows[] = {
-      {0.0f, "  0.0000"},       {999.9999f, "999.9999"},
-      {1000.0f, "1000.0000"},   {1199.9f, "1199.9000"},  // 12000 samples at 0.1 s
-      {12345.6f, "12345.5996"},  // the float 12345.599609375
+      {0.0f,      "  0.0000"},
+      {999.9999f, "999.9999"},
+      {1000.0f,   "1000.0000"},
+      {1199.9f,   "1199.9000"},    // 12000 samples at 0.1 s
+      {12345.6f,  "12345.5996"},   // the float 12345.599609375
       {327670.0f, "327670.0000"},
   };
+  // clang-format on
   for (const row& r : rows) {
     const std::string pattern = waveio::row_pattern_for(r.last);
     const std::array<textio::value, 2> values{r.last, 1.0f};
