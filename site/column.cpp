@@ -10,9 +10,10 @@ namespace site {
 constexpr double sublayers_per_wavelength = 5.0;
 
 std::size_t sublayer_count(double thickness, double vs, double max_frequency) {
-  const double thinnest = vs / (sublayers_per_wavelength * max_frequency);
-  // floor + 1: strictly thinner, also when thickness is an exact multiple.
-  return static_cast<std::size_t>(std::floor(thickness / thinnest)) + 1;
+  // floor + 1: strictly thinner, also when thickness is an exact multiple (the product first, so
+  // that whole numbers stay whole).
+  const double wavelengths = thickness * sublayers_per_wavelength * max_frequency / vs;
+  return static_cast<std::size_t>(std::floor(wavelengths)) + 1;
 }
 
 std::vector<sublayer> divide_column(const site_profile& profile) {
