@@ -223,43 +223,45 @@ next_states states_at(const analysis_setup& s, std::span<const double> peaks) {
 }
 
 // Everything reported of a propagation besides the strains: the output wave, and at each sublayer
-// the acceleration at its top, the stress at its mid-height and the motion relative to the
-// bedrock's top.
+// the acceleration at its top, the stress at its mid-height and the velocity and displacement of
+// its top relative to the bedrock's. Those are divided by i omega and -omega^2 in the frequency
+// domain, exact for the sampled wave where a time-step rule loses (omega dt)^2 / 12 (2 % at 15 Hz
+// and 0.005 s); a relative motion has nothing at omega = 0.
 void report(const analysis_setup& s, const propagation& p, std::span<const cplx> strains,
             std::vector<cplx>& work, site_response& r) {
   const std::size_t bins = s.bins();
   const std::size_t n = s.samples;
-  std::vector<cplx> x(bins), y(bins);
-  std::vector<double> hx(n), hy(n), base(n), vel(n), dis(n);
+  std::vector<cplx> x(bins), y(bins), vel(bins), dis(bins);
+  std::vector<double> hx(n), hy(n);
   const column_point out = s.output_point;
   const std::size_t rock = s.parts.size();
   for (std::size_t j = 0; j < bins; ++j) {
-    const double omega = s.omega(j);
     x[j] = p.scale[j] *
-           p.column.displacement(out.layer, p.at(j, out.layer), omega, out.z, s.output_kind);
-    y[j] = p.scale[j] * p.column.displacement(rock, p.at(j, rock), omega, 0.0, motion_kind::within);
+           p.column.displacement(out.layer, p.at(j, out.layer), s.omega(j), out.z, s.output_kind);
   }
   r.acc.resize(n);
-  two_histories(s, x, y, work, r.acc, base);
+  two_histories(s, x, {}, work, r.acc, {});
   for (double& a : r.acc) a /= metres_per_cm;
-  for (double& a : base) a /= metres_per_cm;
   for (std::size_t m = 0; m < s.parts.size(); ++m) {
     for (std::size_t j = 0; j < bins; ++j) {
-      x[j] =
-          p.scale[j] * p.column.displacement(m, p.at(j, m), s.omega(j), 0.0, motion_kind::within);
+      const double omega = s.omega(j);
+      const cplx top = p.column.displacement(m, p.at(j, m), omega, 0.0, motion_kind::within);
+      const cplx base = p.column.displacement(rock, p.at(j, rock), omega, 0.0, motion_kind::within);
+      x[j] = p.scale[j] * top;
       y[j] = p.column.layer(m).modulus * strains[m * bins + j];
+      const cplx relative = j == 0 ? cplx(0.0) : p.scale[j] * (top - base);
+      vel[j] = j == 0 ? cplx(0.0) : relative / cplx(0.0, omega);
+      dis[j] = j == 0 ? cplx(0.0) : -relative / (omega * omega);
     }
-    two_histories(s, x, y, work, hx, hy);
     sublayer_result& result = r.sublayers[m];
-    for (double& a : hx) a /= metres_per_cm;
-    result.pga = peak_of(hx);
+    two_histories(s, x, y, work, hx, hy);
+    result.pga = peak_of(hx) / metres_per_cm;
     result.stress_max_kpa = peak_of(hy);
     const double mid = (s.parts[m].top + s.parts[m].bottom) / 2.0;
     result.stress_ratio = result.stress_max_kpa / vertical_effective_stress(s.profile, mid);
-    for (std::size_t t = 0; t < n; ++t) hx[t] -= base[t];
-    motion::integrate_from_rest(hx, s.dt, vel, dis);
-    result.pgv = peak_of(vel);
-    result.pgd = peak_of(dis);
+    two_histories(s, vel, dis, work, hx, hy);
+    result.pgv = peak_of(hx) / metres_per_cm;
+    result.pgd = peak_of(hy) / metres_per_cm;
   }
 }
 

@@ -34,7 +34,7 @@ struct site_motion {
 };
 
 // One sublayer, top down. Strains and stresses at its mid-height, motions at its top; velocity
-// and displacement relative to the top of the bedrock, from rest.
+// and displacement relative to the top of the bedrock. Peaks over the wave's own samples.
 struct sublayer_result {
   std::size_t layer = 0;    // the profile's layer it belongs to, from 0
   double top = 0.0;         // m
