@@ -102,7 +102,7 @@ propagation propagate(const analysis_setup& s, std::span<const soil_state> state
 }
 
 // Two real histories from their spectra at bins 0..nf/2 in one inverse transform, as the real and
-// imaginary parts; the first `samples` values of each, the Nyquist bin taken as its real part.
+// imaginary parts; the first `samples` values of each, bins 0 and nf/2 taken as their real parts.
 void two_histories(const analysis_setup& s, std::span<const cplx> x, std::span<const cplx> y,
                    std::vector<cplx>& work, std::span<double> hx, std::span<double> hy) {
   const std::size_t n = s.plan.size();
@@ -110,7 +110,10 @@ void two_histories(const analysis_setup& s, std::span<const cplx> x, std::span<c
   const cplx i(0.0, 1.0);
   for (std::size_t j = 0; j <= half; ++j) {
     cplx a = x[j], b = y.empty() ? cplx(0.0) : y[j];
-    if (j == half) a = a.real(), b = b.real();
+    if (j == 0 || j == half) {  // a real history has real values there
+      a = a.real();
+      b = b.real();
+    }
     work[j] = a + i * b;
     if (j > 0 && j < half) work[n - j] = std::conj(a) + i * std::conj(b);
   }

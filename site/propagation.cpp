@@ -3,6 +3,14 @@
 #include <cmath>
 
 namespace site {
+namespace {
+
+// 1 / p without a general complex division (a library call on every use): conj(p) / |p|^2.
+cplx reciprocal(cplx p) {
+  return std::conj(p) / std::norm(p);
+}
+
+}  // namespace
 
 cplx modulus_factor(modulus_form form, double h) {
   switch (form) {
@@ -38,7 +46,7 @@ void wave_column::amplitudes(double omega, std::span<layer_waves> waves) const {
   for (std::size_t m = 0; m + 1 < layers_.size(); ++m) {
     const cplx phase = std::exp(cplx(0.0, omega * layers_[m].thickness) * slowness_[m]);
     const cplx up = waves[m].up * phase;  // at the layer's bottom
-    const cplx down = waves[m].down / phase;
+    const cplx down = waves[m].down * reciprocal(phase);
     const cplx alpha = alpha_[m];
     waves[m + 1] = {0.5 * (up * (1.0 + alpha) + down * (1.0 - alpha)),
                     0.5 * (up * (1.0 - alpha) + down * (1.0 + alpha))};
@@ -49,13 +57,13 @@ cplx wave_column::displacement(std::size_t m, const layer_waves& w, double omega
                                motion_kind kind) const {
   const cplx phase = std::exp(cplx(0.0, omega * z) * slowness_[m]);
   if (kind == motion_kind::outcrop) return 2.0 * w.up * phase;
-  return w.up * phase + w.down / phase;
+  return w.up * phase + w.down * reciprocal(phase);
 }
 
 cplx wave_column::strain(std::size_t m, const layer_waves& w, double omega, double z) const {
   const cplx k = omega * slowness_[m];
   const cplx phase = std::exp(cplx(0.0, z) * k);
-  return cplx(0.0, 1.0) * k * (w.up * phase - w.down / phase);
+  return cplx(0.0, 1.0) * k * (w.up * phase - w.down * reciprocal(phase));
 }
 
 }  // namespace site

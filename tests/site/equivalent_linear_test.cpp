@@ -89,6 +89,26 @@ TEST(equivalent_linear, three_columns_on_a_real_record_keep_the_consistency_rule
   }
 }
 
+// The linear method keeps the small-strain soil: G/G0 = 1 and Hardin-Drnevich's h_min.
+TEST(equivalent_linear, linear_method_keeps_the_small_strain_properties) {
+  double dt = 0.0;
+  const std::vector<double> record = corralitos(dt);
+  site::site_profile p = hardin_drnevich_column();
+  p.method = site::site_method::linear;
+  const site::site_response r = site::analyse_site(p, site_test::bedrock_outcrop(record, dt));
+  ASSERT_FALSE(r.failure);
+  EXPECT_TRUE(r.converged);
+  ASSERT_EQ(r.passes.size(), 1u);
+  EXPECT_EQ(r.passes[0].error, 0.0);
+  const double h_min[] = {0.0, 0.01, 0.005};
+  for (const site::sublayer_result& s : r.sublayers) {
+    EXPECT_EQ(s.g_ratio, 1.0);
+    EXPECT_EQ(s.vs, s.vs_initial);
+    EXPECT_EQ(s.damping, h_min[s.layer]);
+    EXPECT_GT(s.strain_max_pct, 0.0);
+  }
+}
+
 TEST(equivalent_linear, not_converged_within_the_passes_allowed) {
   double dt = 0.0;
   const std::vector<double> record = corralitos(dt);
