@@ -28,13 +28,14 @@ void fft_plan::transform(std::span<std::complex<double>> a, double sign) const {
   detail::bit_reverse(static_cast<int>(n_), a);
   for (std::size_t half = 1; half < n_; half *= 2) {
     const std::size_t stride = n_ / (2 * half);
-    for (std::size_t k = 0; k < half; ++k) {
-      const std::complex<double> t = twiddle_[k * stride];
-      const double wr = t.real();
-      const double wi = sign * t.imag();
-      for (std::size_t i = k; i < n_; i += 2 * half) {
-        std::complex<double>& lo = a[i];
-        std::complex<double>& hi = a[i + half];
+    // Group by group, so that memory is read in order at every stage.
+    for (std::size_t group = 0; group < n_; group += 2 * half) {
+      for (std::size_t k = 0; k < half; ++k) {
+        const std::complex<double> t = twiddle_[k * stride];
+        const double wr = t.real();
+        const double wi = sign * t.imag();
+        std::complex<double>& lo = a[group + k];
+        std::complex<double>& hi = a[group + k + half];
         // Written out: std::complex's operator* adds a NaN recovery this loop does not need.
         const double tr = hi.real() * wr - hi.imag() * wi;
         const double ti = hi.real() * wi + hi.imag() * wr;

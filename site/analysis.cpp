@@ -47,7 +47,7 @@ struct analysis_setup {
   std::size_t samples = 0;
   double dt = 0.0;
   numeric::fft_plan plan;
-  std::vector<cplx> input;  // bins 0..nf/2 of the input acceleration (m/s^2 * s)
+  std::vector<cplx> input;  // bins 0..nf/2 of the padded input acceleration's DFT (m/s^2)
   column_point input_point, output_point;
   motion_kind input_kind = motion_kind::outcrop, output_kind = motion_kind::within;
 
@@ -134,8 +134,8 @@ double peak_of(std::span<const double> h) {
   return peak;
 }
 
-// Strain spectra (per bin, 0 at omega = 0, where a wave has no strain) at mid-height of every
-// sublayer, and their stress spectra G* strain when wanted.
+// Strain spectra at mid-height of every sublayer, per bin. Bin 0 is left at 0: it holds the
+// record's residual velocity spread over the padded length, no wave the column carries.
 std::vector<cplx> strain_spectra(const analysis_setup& s, const propagation& p) {
   const std::size_t count = s.parts.size();
   std::vector<cplx> spectra(count * s.bins());
@@ -191,7 +191,8 @@ std::optional<site_failure> strain_fault(std::span<const double> peaks) {
   for (std::size_t m = 0; m < peaks.size(); ++m) {
     if (!std::isfinite(peaks[m])) return site_failure{m, "strain not finite", peaks[m]};
     if (peaks[m] > strain_limit_pct) {
-      return site_failure{m, "peak strain beyond 10 %", peaks[m]};
+      return site_failure{m, "peak strain beyond what equivalent-linear properties can stand for",
+                          peaks[m]};
     }
   }
   return std::nullopt;
@@ -216,7 +217,8 @@ next_states states_at(const analysis_setup& s, std::span<const double> peaks) {
     }
     if (!std::isfinite(std::abs(modulus_factor(s.profile.form, v.damping)))) {
       next.failure = site_failure{
-          m, "damping beyond 0.5, where the dormieux modulus is not defined", v.damping};
+          m, "damping where the complex modulus form is not defined (dormieux: above 0.5)",
+          v.damping};
       break;
     }
     next.states.push_back({v.g_ratio, v.damping});

@@ -133,8 +133,10 @@ TEST(equivalent_linear, stops_at_a_strain_beyond_ten_percent_or_an_undefined_mod
   p.bedrock = {600.0, 20.0, 0.01};
   const site::site_response r = site::analyse_site(p, site_test::bedrock_outcrop(record, dt));
   ASSERT_TRUE(r.failure);
-  EXPECT_EQ(r.failure->reason, "peak strain beyond 10 %");
-  EXPECT_GT(r.failure->value, 10.0);
+  EXPECT_EQ(r.failure->reason,
+            "peak strain beyond what equivalent-linear properties can stand for");
+  EXPECT_GT(r.failure->value, site::strain_limit_pct);
+  EXPECT_EQ(site::strain_limit_pct, 10.0);
   EXPECT_EQ(site::divide_column(p)[r.failure->sublayer].layer, 1u);
 
   // Dormieux's modulus has no real part past 50 % damping.
