@@ -318,11 +318,15 @@ site_response analyse_site(const site_profile& profile, const site_motion& motio
     if (pass == 1) r.initial = surface_transfer(s, p);
     const std::vector<cplx> strains = strain_spectra(s, p);
     const std::vector<double> peaks = peak_strains(s, strains, work);
-    if ((r.failure = strain_fault(peaks))) return r;
+    r.failure = strain_fault(peaks);
     // The linear method keeps its small-strain properties: no curve is read.
     const next_states next =
         iterate ? states_at(s, peaks) : next_states{states, std::vector<bool>(states.size()), {}};
-    if ((r.failure = next.failure)) return r;
+    if (!r.failure) r.failure = next.failure;
+    if (r.failure) {
+      r.failure->layer = s.parts[r.failure->sublayer].layer;
+      return r;
+    }
 
     pass_error worst;
     if (iterate) {

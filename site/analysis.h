@@ -71,7 +71,8 @@ struct transfer_function {
 struct site_failure {
   std::size_t sublayer = 0;
   std::string reason;
-  double value = 0.0;  // the strain (%) or damping at fault
+  double value = 0.0;     // the strain (%) or damping at fault
+  std::size_t layer = 0;  // the profile's layer the sublayer belongs to
 };
 
 struct site_response {

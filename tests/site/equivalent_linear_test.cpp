@@ -138,6 +138,7 @@ TEST(equivalent_linear, stops_at_a_strain_beyond_ten_percent_or_an_undefined_mod
   EXPECT_GT(r.failure->value, site::strain_limit_pct);
   EXPECT_EQ(site::strain_limit_pct, 10.0);
   EXPECT_EQ(site::divide_column(p)[r.failure->sublayer].layer, 1u);
+  EXPECT_EQ(r.failure->layer, 1u);
 
   // Dormieux's modulus has no real part past 50 % damping.
   site::site_profile q;
