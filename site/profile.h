@@ -3,6 +3,7 @@
 // weights in kN/m3, stresses in kPa, strains in percent, damping a fraction of critical.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -21,6 +22,9 @@ enum class site_method { linear, equivalent_linear };
 // simple G(1 + 2ih), shake91 G(1 - 2h^2 + 2ih sqrt(1 - h^2)), kramer G(1 - h^2 + 2ih),
 // dormieux G(sqrt(1 - 4h^2) + 2ih) (defined for h <= 0.5 only).
 enum class modulus_form { simple, shake91, kramer, dormieux };
+// Each form's name, in the order of the enumeration.
+inline constexpr std::array<std::string_view, 4> modulus_form_names{"simple", "shake91", "kramer",
+                                                                    "dormieux"};
 
 struct soil_layer {
   std::string name;

@@ -72,9 +72,9 @@ void read_site(checker& c, const toml::table& t, site::site_profile& p, profile_
       if (auto n = plan_values::integer_in(c, key, v, 1, 1000))
         p.max_iterations = static_cast<int>(*n);
     } else if (key == "complex_modulus") {
-      constexpr std::string_view forms[] = {"simple", "shake91", "kramer", "dormieux"};
+      const auto& forms = site::modulus_form_names;
       if (auto s = plan_values::text_in(c, key, v, {forms[0], forms[1], forms[2], forms[3]})) {
-        for (int i = 0; i < 4; ++i) {
+        for (std::size_t i = 0; i < forms.size(); ++i) {
           if (*s == forms[i]) p.form = static_cast<site::modulus_form>(i);
         }
       }
@@ -243,20 +243,24 @@ void read_bedrock(checker& c, const toml::table& t, site::half_space& rock, prof
   bool vs = false, weight = false;
   for (const auto& [k, v] : t) {
     const std::string key(k.str());
+    if (key != "vs" && key != "unit_weight" && key != "density" && key != "damping") {
+      c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [bedrock]");
+      continue;
+    }
     double x = 0.0;
     if (auto n = number_at(c, key, v)) x = *n;
     if (key == "vs") {
-      rock.vs = x, vs = true;
+      rock.vs = x;
+      vs = true;
       lines.bedrock[field::vs] = line_of(v);
     } else if (key == "unit_weight" || key == "density") {
       if (weight) c.fail(line_of(v), key + ": give unit_weight or density, not both");
-      rock.unit_weight = key == "density" ? site::unit_weight_of_density(x) : x, weight = true;
+      rock.unit_weight = key == "density" ? site::unit_weight_of_density(x) : x;
+      weight = true;
       lines.bedrock[field::unit_weight] = line_of(v);
-    } else if (key == "damping") {
+    } else {
       rock.damping = x;
       lines.bedrock[field::damping] = line_of(v);
-    } else {
-      c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [bedrock]");
     }
   }
   if (!vs) c.fail(lines.bedrock_header, "vs: missing in [bedrock]");

@@ -140,6 +140,7 @@ TEST(site_profile_reader, each_fault_told_at_its_file_and_line) {
        "curve: expected one of hardin-drnevich, darendeli, table, linear, found \"hyperbolic\""},
       {38, "damping = 1.0", "p.toml", 38, "damping: must be in [0, 1)"},
       {36, "vs = -400", "p.toml", 36, "vs: must be positive"},
+      {38, "weight = \"heavy\"", "p.toml", 38, "unknown key \"weight\" in [bedrock]"},
       {-4, "0.0005 0.75 0.05", "sand.txt", 4, "strain: must increase from the row above"},
       {-3, "0.001 1.2 0.02", "sand.txt", 3, "g_ratio: must be in (0, 1]"},
       {-5, "0.1 0.4 1.5", "sand.txt", 5, "damping: must be in [0, 1)"},
