@@ -9,7 +9,10 @@
 // (or after max_iterations passes). What it returns is that last propagation: the output wave,
 // the strains and every other result come from the properties that pass used, and those are the
 // properties reported. So the reported G/G0 and damping equal the curves at strain_ratio times
-// the reported peak strain to within the last error, and the waves are exactly of them.
+// the reported peak strain to within the last error, and the waves are exactly of them. One more
+// propagation with the next properties would only be the next pass, whose strains ask for
+// properties different again: the rule holds to a tolerance either way, and this way the bound
+// is the error reported. The linear method makes one pass and reports an error of 0.
 #pragma once
 
 #include <cstddef>
