@@ -26,7 +26,8 @@
 
 namespace site {
 
-// The wave to propagate and where it is taken in and out. Accelerations in gal, depths in m.
+// The wave to propagate and where it is taken in and out. Accelerations in gal, depths in m from
+// the surface (not negative; below the bedrock's top they lie in the half-space), dt > 0.
 struct site_motion {
   std::span<const double> acc;
   double dt = 0.0;  // s
