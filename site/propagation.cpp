@@ -10,6 +10,12 @@ cplx reciprocal(cplx p) {
   return std::conj(p) / std::norm(p);
 }
 
+// a b written out: std::complex's product checks every result for a NaN to recover from, a
+// branch in the innermost loop that finite phases and amplitudes never take.
+cplx times(cplx a, cplx b) {
+  return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
+}
+
 }  // namespace
 
 cplx modulus_factor(modulus_form form, double h) {
@@ -41,29 +47,62 @@ wave_column::wave_column(std::span<const wave_layer> layers)
   }
 }
 
+cplx wave_column::phase(std::size_t m, double omega, double z) const {
+  return std::exp(cplx(0.0, omega * z) * slowness_[m]);
+}
+
 void wave_column::amplitudes(double omega, std::span<layer_waves> waves) const {
+  std::vector<cplx> phases(layers_.size() - 1);
+  for (std::size_t m = 0; m < phases.size(); ++m) phases[m] = phase(m, omega, layers_[m].thickness);
+  amplitudes(phases, waves);
+}
+
+void wave_column::amplitudes(std::span<const cplx> phases, std::span<layer_waves> waves) const {
   waves[0] = {1.0, 1.0};
   for (std::size_t m = 0; m + 1 < layers_.size(); ++m) {
-    const cplx phase = std::exp(cplx(0.0, omega * layers_[m].thickness) * slowness_[m]);
-    const cplx up = waves[m].up * phase;  // at the layer's bottom
-    const cplx down = waves[m].down * reciprocal(phase);
+    const cplx up = times(waves[m].up, phases[m]);  // at the layer's bottom
+    const cplx down = times(waves[m].down, reciprocal(phases[m]));
     const cplx alpha = alpha_[m];
-    waves[m + 1] = {0.5 * (up * (1.0 + alpha) + down * (1.0 - alpha)),
-                    0.5 * (up * (1.0 - alpha) + down * (1.0 + alpha))};
+    waves[m + 1] = {0.5 * (times(up, 1.0 + alpha) + times(down, 1.0 - alpha)),
+                    0.5 * (times(up, 1.0 - alpha) + times(down, 1.0 + alpha))};
   }
 }
 
 cplx wave_column::displacement(std::size_t m, const layer_waves& w, double omega, double z,
                                motion_kind kind) const {
-  const cplx phase = std::exp(cplx(0.0, omega * z) * slowness_[m]);
-  if (kind == motion_kind::outcrop) return 2.0 * w.up * phase;
-  return w.up * phase + w.down * reciprocal(phase);
+  return displacement(w, phase(m, omega, z), kind);
+}
+
+cplx wave_column::displacement(const layer_waves& w, cplx phase, motion_kind kind) {
+  if (kind == motion_kind::outcrop) return 2.0 * times(w.up, phase);
+  return times(w.up, phase) + times(w.down, reciprocal(phase));
 }
 
 cplx wave_column::strain(std::size_t m, const layer_waves& w, double omega, double z) const {
+  return strain(m, w, omega, phase(m, omega, z));
+}
+
+cplx wave_column::strain(std::size_t m, const layer_waves& w, double omega, cplx phase) const {
   const cplx k = omega * slowness_[m];
-  const cplx phase = std::exp(cplx(0.0, z) * k);
-  return cplx(0.0, 1.0) * k * (w.up * phase - w.down * reciprocal(phase));
+  return times(cplx(-k.imag(), k.real()),
+               times(w.up, phase) - times(w.down, reciprocal(phase)));  // i k (...)
+}
+
+void phase_walk::add(double z, cplx slowness) {
+  z_.push_back(z);
+  slowness_.push_back(slowness);
+  step_.push_back(std::exp(cplx(0.0, d_omega_ * z) * slowness));
+  value_.push_back(1.0);
+}
+
+void phase_walk::move_to(std::size_t j, double omega) {
+  if (j % refresh_interval == 0) {
+    for (std::size_t q = 0; q < z_.size(); ++q) {
+      value_[q] = std::exp(cplx(0.0, omega * z_[q]) * slowness_[q]);
+    }
+    return;
+  }
+  for (std::size_t q = 0; q < z_.size(); ++q) value_[q] = times(value_[q], step_[q]);
 }
 
 }  // namespace site

@@ -45,19 +45,54 @@ class wave_column {
   std::size_t size() const { return layers_.size(); }
   const wave_layer& layer(std::size_t m) const { return layers_[m]; }
 
+  // exp(i k z) in layer m: the phase an up-going wave gains from its top down to depth z.
+  cplx phase(std::size_t m, double omega, double z) const;
+  const cplx& slowness(std::size_t m) const { return slowness_[m]; }
+
   // The amplitudes at the top of every layer (waves.size() == size()) for up = down = 1 at the
   // surface, by the recursion across each interface. At omega = 0 every amplitude is 1.
   void amplitudes(double omega, std::span<layer_waves> waves) const;
+  // The same from each layer's phase across its thickness, phases[m] = phase(m, omega,
+  // thickness) for every layer but the half-space.
+  void amplitudes(std::span<const cplx> phases, std::span<layer_waves> waves) const;
 
   // Displacement at depth z below the top of layer m with amplitudes w there.
   cplx displacement(std::size_t m, const layer_waves& w, double omega, double z,
                     motion_kind kind) const;
   // Shear strain du/dz at depth z below the top of layer m with amplitudes w there.
   cplx strain(std::size_t m, const layer_waves& w, double omega, double z) const;
+  // The same two from the phase at that depth, phase(m, omega, z).
+  static cplx displacement(const layer_waves& w, cplx phase, motion_kind kind);
+  cplx strain(std::size_t m, const layer_waves& w, double omega, cplx phase) const;
 
  private:
   std::vector<wave_layer> layers_;
   std::vector<cplx> slowness_, alpha_;
+};
+
+// The phases exp(i omega z s) of a set of depths z in layers of slowness s at the bins
+// omega_j = j d_omega, j = 0, 1, 2, ... in turn. Within a pass the slownesses are fixed, so
+// exp(i omega_{j+1} z s) = exp(i omega_j z s) exp(i d_omega z s): one complex product per bin in
+// place of a complex exponential. Every refresh_interval bins each phase is taken afresh from the
+// exponential, so the rounding carried forward stays within a few hundred units in the last
+// place (about 1e-14 relative).
+class phase_walk {
+ public:
+  static constexpr std::size_t refresh_interval = 64;
+
+  explicit phase_walk(double d_omega) : d_omega_(d_omega) {}
+  // A depth z below the top of a layer of slowness s; its phases are values()[index], the index
+  // being the count of depths added before it.
+  void add(double z, cplx slowness);
+  // Moves to bin j at circular frequency omega = j d_omega; j is 0 on the first call and one
+  // more than the last j on every other.
+  void move_to(std::size_t j, double omega);
+  std::span<const cplx> values() const { return value_; }
+
+ private:
+  double d_omega_;
+  std::vector<double> z_;
+  std::vector<cplx> slowness_, step_, value_;
 };
 
 }  // namespace site

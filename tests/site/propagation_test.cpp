@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -205,3 +207,32 @@ TEST(layered_column, undamped_half_space_down_going_amplitude_matches_up_going) 
 }
 
 }  // namespace
+
+// The phases a pass walks bin by bin agree with the exponential taken afresh at every bin, to
+// 1e-12 relative over the whole band of a 16384-point transform, for slownesses from an elastic
+// soft soil to a 40 % damped one and depths from a few centimetres to a thick sublayer.
+TEST(phase_walk, products_from_bin_to_bin_stay_with_the_exponential) {
+  const double d_omega = 2.0 * pi / (16384 * 0.005);
+  site::phase_walk walk(d_omega);
+  std::vector<std::pair<double, cplx>> depths;
+  for (double vs : {60.0, 150.0, 700.0}) {
+    for (double damping : {0.0, 0.05, 0.4}) {
+      const cplx slowness =
+          1.0 / (vs * std::sqrt(complex_modulus_by_hand(modulus_form::simple, damping)));
+      for (double z : {0.03, 0.9, 4.0}) {
+        walk.add(z, slowness);
+        depths.emplace_back(z, slowness);
+      }
+    }
+  }
+  double worst = 0.0;
+  for (std::size_t j = 0; j <= 8192; ++j) {
+    const double omega = d_omega * static_cast<double>(j);
+    walk.move_to(j, omega);
+    for (std::size_t q = 0; q < depths.size(); ++q) {
+      const cplx direct = std::exp(cplx(0.0, omega * depths[q].first) * depths[q].second);
+      worst = std::max(worst, relative(walk.values()[q], direct));
+    }
+  }
+  EXPECT_LT(worst, 1e-12);
+}
