@@ -50,9 +50,11 @@ void read_site(checker& c, const toml::table& t, site::site_profile& p, profile_
   bool ratio_given = false;
   for (const auto& [k, v] : t) {
     const std::string key(k.str());
+    // Named again for the lambda: clang before 16 cannot capture a structured binding.
+    const toml::node& value = v;
     auto set = [&](field f, double& target) {
-      if (auto x = number_at(c, key, v)) target = *x;
-      lines.site[f] = line_of(v);
+      if (auto x = number_at(c, key, value)) target = *x;
+      lines.site[f] = line_of(value);
     };
     if (key == "name") {
       if (auto s = plan_values::text_in(c, key, v, {})) p.name = *s;
@@ -297,8 +299,12 @@ profile_read parse_profile(std::string_view text, const std::filesystem::path& f
   try {
     root = toml::parse(text, file.string());
   } catch (const toml::parse_error& e) {
-    r.error = waveio::file_error{file.string(), static_cast<int>(e.source().begin.line),
-                                 std::string(e.description())};
+    // The parser shows the character it stopped at, a line break among them: the message is
+    // to stay one line.
+    std::string message(e.description());
+    std::replace_if(
+        message.begin(), message.end(), [](char ch) { return ch >= 0 && ch < ' '; }, ' ');
+    r.error = waveio::file_error{file.string(), static_cast<int>(e.source().begin.line), message};
     return r;
   }
   checker c{file, std::nullopt};

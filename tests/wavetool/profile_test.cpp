@@ -172,4 +172,17 @@ TEST(site_profile_reader, a_table_file_that_is_not_there) {
   EXPECT_EQ(r.error->message.rfind("table: ", 0), 0u) << r.error->message;
 }
 
+// The TOML parser shows the character it stopped at, here the line break after "t": a message on
+// standard error is still one line.
+TEST(site_profile_reader, a_toml_fault_in_one_line) {
+  const profile_files files;
+  std::vector<std::string> profile = profile_lines;
+  profile[3] = "magnitude = t";
+  const wavetool::profile_read r = files.read(profile, table_lines);
+  ASSERT_FALSE(r.ok());
+  EXPECT_EQ(r.error->line, 4);
+  EXPECT_EQ(r.error->message.find_first_of("\n\r"), std::string::npos) << r.error->message;
+  EXPECT_NE(r.error->message.find("boolean"), std::string::npos) << r.error->message;
+}
+
 }  // namespace
