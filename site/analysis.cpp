@@ -125,16 +125,14 @@ void report(const analysis_setup& s, column_sweep& c, pass_buffers& b, site_resp
   const std::size_t bins = s.bins();
   const std::size_t count = s.parts.size();
   const std::size_t rock = count;
-  std::vector<cplx> x(bins), tops(count * bins), relative(count * bins);
+  // Each layer's top and the bedrock's, scaled to the input: a layer's top, at z = 0, moves by
+  // up + down.
+  std::vector<cplx> x(bins), tops((count + 1) * bins);
   const column_point out = s.output_point;
   propagate(s, c, b.waves, b.unit, [&](const bin_waves& w) {
     x[w.j] = w.scale * wave_column::displacement(w.waves[out.layer], w.output_phase, s.output_kind);
-    // A layer's top, at z = 0, moves by up + down.
-    const cplx base = w.waves[rock].up + w.waves[rock].down;
-    for (std::size_t m = 0; m < count; ++m) {
-      const cplx top = w.waves[m].up + w.waves[m].down;
-      tops[m * bins + w.j] = w.scale * top;
-      relative[m * bins + w.j] = w.j == 0 ? cplx(0.0) : w.scale * (top - base);
+    for (std::size_t m = 0; m <= count; ++m) {
+      tops[m * bins + w.j] = w.scale * (w.waves[m].up + w.waves[m].down);
     }
   });
   r.acc.resize(s.samples);
@@ -148,8 +146,9 @@ void report(const analysis_setup& s, column_sweep& c, pass_buffers& b, site_resp
       stress[j] = modulus * b.strains[m * bins + j];
       if (j == 0) continue;
       const double omega = s.omega(j);
-      vel[j] = relative[m * bins + j] / cplx(0.0, omega);
-      dis[j] = -relative[m * bins + j] / (omega * omega);
+      const cplx relative = tops[m * bins + j] - tops[rock * bins + j];
+      vel[j] = cplx(relative.imag(), -relative.real()) / omega;  // relative / (i omega)
+      dis[j] = -relative / (omega * omega);
     }
     sublayer_result& result = r.sublayers[m];
     two_histories(s, std::span<const cplx>(tops).subspan(m * bins, bins), stress, b.work, b.hx,
