@@ -127,7 +127,9 @@ void report(const analysis_setup& s, column_sweep& c, pass_buffers& b, site_resp
   const std::size_t rock = count;
   // Each layer's top and the bedrock's, scaled to the input: a layer's top, at z = 0, moves by
   // up + down.
-  std::vector<cplx> x(bins), tops((count + 1) * bins);
+  std::vector<cplx> x(bins);
+  std::vector<cplx>& tops = b.tops;
+  tops.resize((count + 1) * bins);
   const column_point out = s.output_point;
   propagate(s, c, b.waves, b.unit, [&](const bin_waves& w) {
     x[w.j] = w.scale * wave_column::displacement(w.waves[out.layer], w.output_phase, s.output_kind);
@@ -174,7 +176,7 @@ std::size_t padded_length(std::size_t samples) {
 site_response analyse_site(const site_profile& profile, const site_motion& motion) {
   const analysis_setup s = setup_of(profile, motion);
   site_response r;
-  pass_buffers buffers;
+  thread_local pass_buffers buffers;
   buffers.work.resize(s.plan.size());
   buffers.hx.resize(s.samples);
   buffers.hy.resize(s.samples);
