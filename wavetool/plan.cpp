@@ -341,8 +341,7 @@ plan_result parse_plan(std::string_view text, const std::filesystem::path& file)
   try {
     root = toml::parse(text, file.string());
   } catch (const toml::parse_error& e) {
-    r.error = waveio::file_error{file.string(), static_cast<int>(e.source().begin.line),
-                                 std::string(e.description())};
+    r.error = syntax_fault(e, file);
     return r;
   }
   checker c{file, std::nullopt};

@@ -81,4 +81,11 @@ bool positive(double x) {
   return x > 0.0 && std::isfinite(x);
 }
 
+waveio::file_error syntax_fault(const toml::parse_error& e, const std::filesystem::path& file) {
+  std::string message(e.description());
+  std::replace_if(
+      message.begin(), message.end(), [](char ch) { return ch >= 0 && ch < ' '; }, ' ');
+  return {file.string(), static_cast<int>(e.source().begin.line), message};
+}
+
 }  // namespace wavetool::plan_values

@@ -44,4 +44,8 @@ std::optional<std::vector<double>> numbers(checker& c, std::string_view key, con
                                            std::size_t count, std::string_view what);
 bool positive(double x);
 
+// A file the TOML parser refused, told on one line at the line where it stopped (the parser's
+// own text can quote the line break it stopped at).
+waveio::file_error syntax_fault(const toml::parse_error& e, const std::filesystem::path& file);
+
 }  // namespace wavetool::plan_values

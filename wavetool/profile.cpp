@@ -299,12 +299,7 @@ profile_read parse_profile(std::string_view text, const std::filesystem::path& f
   try {
     root = toml::parse(text, file.string());
   } catch (const toml::parse_error& e) {
-    // The parser shows the character it stopped at, a line break among them: the message is
-    // to stay one line.
-    std::string message(e.description());
-    std::replace_if(
-        message.begin(), message.end(), [](char ch) { return ch >= 0 && ch < ' '; }, ' ');
-    r.error = waveio::file_error{file.string(), static_cast<int>(e.source().begin.line), message};
+    r.error = plan_values::syntax_fault(e, file);
     return r;
   }
   checker c{file, std::nullopt};

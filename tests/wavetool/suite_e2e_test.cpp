@@ -409,6 +409,8 @@ TEST(wavetool_suite, bad_plans_are_refused_with_their_line) {
        "wavetool: plan.toml:3: unknown key \"colour\" in [[target]]\n"},
       {"[[target]]\nname = \"t\"\n[[wave]]\nname = \"w\"\nrecord = \"seed1.csv\"\nshift = 2\n",
        "wavetool: plan.toml:6: unknown key \"shift\" in [[wave]]\n"},
+      // The parser quotes the line break it stopped at: the message stays on one line.
+      {"[[target]]\nname = \"t\"\nno_rest = t\n", "wavetool: plan.toml:3: *"},
       {"[options]\njobs = 2\n",
        "wavetool: plan.toml:1: unknown key \"options\" (expected [defaults], [[target]], "
        "[[wave]])\n"},
