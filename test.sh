@@ -32,7 +32,7 @@ if [ "$fuzz_seconds" != 0 ]; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGM_WERROR=ON \
     -DGM_SANITIZE=ON -DGM_FUZZ=ON -DGM_BENCH=OFF
   targets=(free_form_read pattern_write wave_input wavetool_wave record_at2 record_knet record_jma
-    record_columns record_values)
+    record_columns record_values site_profile)
   cmake --build build-fuzz -j"$jobs" --target "${targets[@]/%/_fuzz}"
   for t in "${targets[@]}"; do
     work=build-fuzz/fuzz-work/$t

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "numeric/fft_internal.h"
+#include "numeric/fft_plan.h"
 
 namespace {
 
@@ -192,6 +193,36 @@ TEST(fft, single_and_double_agree_to_single_accuracy) {
   numeric::dwvfast(n, ad, 1);
   std::vector<cld> want(ad.begin(), ad.end());
   EXPECT_LT(relative_error(af, want), bound<float>(n, 3.1415927f));
+}
+
+}  // namespace
+
+namespace {
+
+// The exact-pi transform has no angle error: one unit roundoff a stage, and forward and inverse
+// are the DFT's two signs.
+TEST(fft_plan, matches_direct_dft_with_the_exact_pi) {
+  for (int n = 1; n <= 1024; n *= 2) {
+    const numeric::fft_plan plan(static_cast<std::size_t>(n));
+    for (int ind : {-1, 1}) {
+      auto a = random_wave<double>(static_cast<std::size_t>(n), static_cast<unsigned>(3 * n + ind));
+      std::vector<cld> x(a.begin(), a.end());
+      if (ind < 0)
+        plan.forward(a);
+      else
+        plan.inverse(a);
+      EXPECT_LT(relative_error(a, direct_dft(x, ind)),
+                bound<double>(n, std::numbers::pi_v<long double>))
+          << "n = " << n << ", ind = " << ind;
+    }
+  }
+  // dwvfast's ten-digit pi is visibly further off: the check would catch it.
+  const int n = 1024;
+  auto a = random_wave<double>(n, 5);
+  std::vector<cld> x(a.begin(), a.end());
+  numeric::dwvfast(n, a, -1);
+  EXPECT_GT(relative_error(a, direct_dft(x, -1)),
+            bound<double>(n, std::numbers::pi_v<long double>));
 }
 
 }  // namespace
