@@ -145,6 +145,9 @@ void add_site_command(CLI::App& app, int& status) {
       "Exit status: 0 converged, 1 bad input or a failed analysis (a peak strain beyond 10 %),\n"
       "2 usage, 3 not converged within max_iterations (the files are written all the same).");
   sub->callback([o, &status] {
+    if (o->profile == standard_stream && o->wave == standard_stream) {
+      throw CLI::ValidationError("PROFILE", "PROFILE and WAVE cannot both be standard input");
+    }
     if (o->json && o->output == standard_stream) {
       throw CLI::ValidationError("--json", "the JSON and -o - both take standard output");
     }

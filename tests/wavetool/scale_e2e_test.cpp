@@ -130,6 +130,8 @@ TEST(wavetool_scale, bad_combinations_and_values_are_refused_with_nothing_writte
   const scratch_dir d;
   write_file(d / "w.csv", "time(s),acc(gal)\r\n0,1\r\n0.01,-2\r\n0.02,0.5\r\n");
   write_file(d / "z.csv", "time(s),acc(gal)\r\n0,0\r\n0.01,0\r\n");
+  // 4000 samples a second: 0.00025 s would be written 0.0003 in a time column of four decimals.
+  write_file(d / "f.csv", "time(s),acc(gal)\r\n0,1\r\n0.00025,2\r\n");
   struct row {
     std::vector<std::string> args;
     std::string err;
@@ -162,6 +164,10 @@ TEST(wavetool_scale, bad_combinations_and_values_are_refused_with_nothing_writte
       {{"scale", "w.csv", "-o", "s.csv", "--factor", "1e-50"},
        "wavetool: w.csv: --factor 1e-50 gives values down to 5e-51 gal, which import, check and "
        "fitwave read as 0 in single precision\n",
+       1},
+      {{"scale", "f.csv", "-o", "s.csv", "--factor", "2"},
+       "wavetool: f.csv: step 0.00025 s cannot be written in the fitted wave's layout, whose "
+       "times hold four decimals\n",
        1},
       {{"scale", "z.csv", "-o", "s.csv", "--pgv", "50"},
        "wavetool: z.csv: its peak velocity is 0: no factor gives --pgv 50\n",

@@ -365,6 +365,8 @@ TEST(wavetool_site, bad_options_profiles_and_waves_are_refused_with_nothing_writ
        "wavetool: --profile: expected a value, found \"\" (an empty value)" + usage},
       {{"site", "site_hardin.toml", "w.csv", out, "-", "--json"},
        "wavetool: --json: the JSON and -o - both take standard output" + usage},
+      {{"site", "-", "-", out, "s.csv"},
+       "wavetool: PROFILE: PROFILE and WAVE cannot both be standard input" + usage},
       {{"site", "key.toml", "w.csv", out, "s.csv"},
        "wavetool: key.toml:2: unknown key \"colour\" in [site]\n",
        1},
