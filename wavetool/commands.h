@@ -21,6 +21,8 @@ void add_fit_command(CLI::App& app, int& status);
 void add_target_command(CLI::App& app, int& status);
 void add_seed_command(CLI::App& app, int& status);
 void add_export_command(CLI::App& app, int& status);
+void add_site_command(CLI::App& app, int& status);
+void add_scale_command(CLI::App& app, int& status);
 // program: the path the program was started with, for the commands --list prints.
 void add_suite_command(CLI::App& app, int& status, const std::string& program);
 

@@ -1,10 +1,14 @@
 #include "wavetool/fit_files.h"
 
 #include <array>
+#include <cstdint>
 #include <span>
+#include <vector>
 
 #include "motion/spectra_table.h"
 #include "waveio/fit_layouts.h"
+#include "waveio/input_layout.h"
+#include "waveio/text_fields.h"
 
 namespace wavetool {
 
@@ -32,6 +36,26 @@ std::string spectra_table_text(const motion::design_result& r, const std::string
   const std::size_t first = out.text.find(',') + 1;
   out.text.replace(first, out.text.find(',', first) - first, field);
   return std::move(out.text);
+}
+
+std::string unshaped_wave_text(std::span<const float> acc, float dt) {
+  motion::grid g;
+  g.nt = static_cast<std::int32_t>(acc.size());
+  g.dt = dt;
+  const std::vector<float> unit(acc.size(), 1.0f);
+  waveio::text_sink out;
+  const float last = static_cast<float>(g.nt - 1) * g.dt;
+  waveio::fitted_wave_records(out, waveio::row_pattern_for(last), g, 1.0f, acc, unit);
+  return std::move(out.text);
+}
+
+std::optional<std::string> unwritable_step(float dt) {
+  // Two samples written and read back by the reader every command uses.
+  const std::array<float, 2> two{0.0f, 0.0f};
+  const waveio::wave_read back = waveio::read_wave_text(unshaped_wave_text(two, dt), "");
+  if (back.ok() && back.w.dt == dt) return std::nullopt;
+  return "step " + waveio::shortest_text(dt) +
+         " s cannot be written in the fitted wave's layout, whose times hold four decimals";
 }
 
 }  // namespace wavetool

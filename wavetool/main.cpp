@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
   wavetool::add_seed_command(app, status);
   wavetool::add_suite_command(app, status, argc > 0 ? argv[0] : "wavetool");
   wavetool::add_export_command(app, status);
+  wavetool::add_site_command(app, status);
+  wavetool::add_scale_command(app, status);
   wavetool::refuse_empty_values(app);
   try {
     app.parse(argc, argv);

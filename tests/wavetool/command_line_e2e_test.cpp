@@ -109,10 +109,12 @@ TEST(wavetool_command_line, the_libraries_text_never_reaches_the_user) {
       {{"fit", "w.csv", "-o", "f.csv", "--max-iterations", "1e3"},
        "wavetool: --max-iterations: expected a whole number from 1 to 1000, found \"1e3\"" + usage},
       {{},
-       "wavetool: expected a subcommand: import, check, fit, target, seed, suite or export" +
+       "wavetool: expected a subcommand: import, check, fit, target, seed, suite, export, site or "
+       "scale" +
            usage},
       {{"frob"},
-       "wavetool: expected a subcommand: import, check, fit, target, seed, suite or export, "
+       "wavetool: expected a subcommand: import, check, fit, target, seed, suite, export, site or "
+       "scale, "
        "found \"frob\"" +
            usage},
       {{"check"},

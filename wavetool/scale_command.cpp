@@ -1,0 +1,127 @@
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "motion/measures.h"
+#include "waveio/text_fields.h"
+#include "wavetool/command_line.h"
+#include "wavetool/commands.h"
+#include "wavetool/export.h"
+#include "wavetool/fit_files.h"
+#include "wavetool/spectrum_options.h"
+#include "wavetool/wave_file.h"
+
+namespace wavetool {
+namespace {
+
+struct scale_options {
+  std::string wave, output, pgv, pga, factor;
+};
+
+// The measure the factor is taken from and the option that asked for it.
+struct scale_aim {
+  std::string option, value;
+};
+
+scale_aim aim_of(const scale_options& o) {
+  if (!o.pgv.empty()) return {"--pgv", o.pgv};
+  if (!o.pga.empty()) return {"--pga", o.pga};
+  return {"--factor", o.factor};
+}
+
+int run_scale(const scale_options& o) {
+  const wave_result in = read_wave(o.wave);
+  if (!in.ok()) {
+    std::cerr << describe(*in.error) << '\n';
+    return exit_bad_input;
+  }
+  const std::string shown = o.wave == standard_stream ? std::string(standard_input_name) : o.wave;
+  const auto refuse = [&shown](const std::string& why) {
+    std::cerr << describe({shown, 0, why}) << '\n';
+    return exit_bad_input;
+  };
+  if (const auto why = unwritable_step(in.w.dt)) return refuse(*why);
+  const std::vector<double> acc(in.w.acc.begin(), in.w.acc.end());
+  const double dt = static_cast<double>(in.w.dt);
+  const motion::motion_summary before = motion::summarize(acc, dt);
+  const scale_aim aim = aim_of(o);
+  const double wanted = *parse_real(aim.value);
+  double factor = wanted;
+  // Velocity from rest by the trapezoidal rule, as `check` integrates it.
+  const double measured = o.pgv.empty() ? before.pga : before.pgv;
+  if (aim.option != "--factor") {
+    if (!(measured > 0.0)) {
+      return refuse("its peak " + std::string(o.pgv.empty() ? "acceleration" : "velocity") +
+                    " is 0: no factor gives " + aim.option + " " + aim.value);
+    }
+    factor = wanted / measured;
+  }
+  const std::vector<double> scaled = history_values(in.w, history::acceleration, factor);
+  if (const auto why = unreadable_values(scaled, "gal")) {
+    return refuse(aim.option + " " + aim.value + " gives " + *why);
+  }
+  std::vector<float> gal(scaled.size());
+  for (std::size_t i = 0; i < scaled.size(); ++i) gal[i] = static_cast<float>(scaled[i]);
+  const std::string text = unshaped_wave_text(gal, in.w.dt);
+  // The layout's four significant digits can round a value near the largest float beyond it.
+  const wave_result back = parse_wave(text, o.output);
+  if (!back.ok()) {
+    return refuse(aim.option + " " + aim.value + " gives values the fitted wave's layout " +
+                  "cannot hold: " + back.error->message);
+  }
+  output_files outputs;
+  if (auto e = outputs.add(o.output)) {
+    std::cerr << describe(*e) << '\n';
+    return exit_bad_input;
+  }
+  const std::string_view texts[] = {text};
+  if (auto e = outputs.commit(texts)) {
+    std::cerr << describe(*e) << '\n';
+    return exit_bad_input;
+  }
+  const std::vector<double> written(back.w.acc.begin(), back.w.acc.end());
+  const motion::motion_summary after = motion::summarize(written, dt);
+  (outputs.to_standard_output() ? std::cerr : std::cout)
+      << "scaled by " << waveio::short_text(factor) << ": PGA " << waveio::short_text(after.pga)
+      << " gal, PGV " << waveio::short_text(after.pgv) << " cm/s as written\n";
+  return 0;
+}
+
+}  // namespace
+
+void add_scale_command(CLI::App& app, int& status) {
+  auto o = std::make_shared<scale_options>();
+  CLI::App* sub = app.add_subcommand(
+      "scale", "Scale a wave to a peak ground velocity or acceleration, or by a factor");
+  sub->add_option("WAVE", o->wave, "fitwave input layout or fitwave's fitted wave (gal)")
+      ->required();
+  sub->add_option("-o,--output", o->output, "the scaled wave to write (the fitted wave's layout)")
+      ->required();
+  CLI::Option* pgv =
+      sub->add_option("--pgv", o->pgv, "peak ground velocity (cm/s) from rest, as check gives it")
+          ->check(real_with("a velocity above 0 (cm/s)", [](double x) { return x > 0.0; }));
+  CLI::Option* pga =
+      sub->add_option("--pga", o->pga, "peak ground acceleration (gal)")
+          ->check(real_with("an acceleration above 0 (gal)", [](double x) { return x > 0.0; }));
+  CLI::Option* factor = sub->add_option("--factor", o->factor, "factor on every value")
+                            ->check(real_with("a finite factor", [](double) { return true; }));
+  pgv->excludes(pga)->excludes(factor);
+  pga->excludes(pgv)->excludes(factor);
+  factor->excludes(pgv)->excludes(pga);
+  sub->footer(
+      "Exactly one of --pgv, --pga, --factor. The wave is written at its own step and samples\n"
+      "with four significant digits a value, so a peak velocity is met to within that rounding.\n"
+      "Values beyond single precision (3.4e38), or that would read back as 0, are refused.\n"
+      "WAVE - reads standard input; -o - writes to standard output.\n"
+      "Exit status: 0 written, 1 bad input, 2 usage.");
+  sub->callback([o, &status] {
+    if (o->pgv.empty() && o->pga.empty() && o->factor.empty()) {
+      throw CLI::ValidationError("scale", "give one of --pgv, --pga or --factor");
+    }
+    status = run_scale(*o);
+  });
+}
+
+}  // namespace wavetool

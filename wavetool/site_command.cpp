@@ -1,0 +1,158 @@
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "motion/measures.h"
+#include "site/analysis.h"
+#include "waveio/text_fields.h"
+#include "wavetool/command_line.h"
+#include "wavetool/commands.h"
+#include "wavetool/fit_files.h"
+#include "wavetool/profile.h"
+#include "wavetool/site_results.h"
+#include "wavetool/spectrum_options.h"
+#include "wavetool/wave_file.h"
+
+namespace wavetool {
+namespace {
+
+struct site_options {
+  std::string profile, wave, output;
+  std::string input = "outcrop", input_depth, at, motion = "within";
+  std::string results;
+  bool json = false;
+};
+
+site::motion_kind kind_of(const std::string& word) {
+  return word == "outcrop" ? site::motion_kind::outcrop : site::motion_kind::within;
+}
+
+// A table's end values taken beyond its rows: told once per layer.
+void beyond_table_notes(const site::site_profile& profile, const site::site_response& r) {
+  std::vector<bool> told(profile.layers.size());
+  for (const site::sublayer_result& s : r.sublayers) {
+    if (!s.beyond_table || told[s.layer]) continue;
+    told[s.layer] = true;
+    std::cerr << "wavetool: note: layer " << waveio::quoted(layer_label(profile, s.layer))
+              << ": an effective strain lies beyond its table's rows (" +
+                     waveio::short_text(s.strain_eff_pct) + " %); the end row's values taken\n";
+  }
+}
+
+int run_site(const site_options& o) {
+  const profile_read p = read_profile(o.profile);
+  if (!p.ok()) {
+    std::cerr << describe(*p.error) << '\n';
+    return exit_bad_input;
+  }
+  const wave_result in = read_wave(o.wave);
+  if (!in.ok()) {
+    std::cerr << describe(*in.error) << '\n';
+    return exit_bad_input;
+  }
+  const std::string shown_wave =
+      o.wave == standard_stream ? std::string(standard_input_name) : o.wave;
+  if (const auto why = unwritable_step(in.w.dt)) {
+    std::cerr << describe({shown_wave, 0, *why}) << '\n';
+    return exit_bad_input;
+  }
+  output_files outputs;
+  for (const std::string& name : {o.output, o.results}) {
+    if (name.empty()) continue;
+    if (const auto e = outputs.add(name)) {
+      std::cerr << describe(*e) << '\n';
+      return exit_bad_input;
+    }
+  }
+  const std::vector<double> acc(in.w.acc.begin(), in.w.acc.end());
+  site::site_motion taken;
+  taken.acc = acc;
+  taken.dt = static_cast<double>(in.w.dt);
+  taken.input_kind = kind_of(o.input);
+  if (!o.input_depth.empty()) taken.input_depth = parse_real(o.input_depth);
+  taken.output_kind = kind_of(o.motion);
+  if (!o.at.empty()) taken.output_depth = *parse_real(o.at);
+  const site::site_profile& profile = p.profile;
+  const site::site_response r = site::analyse_site(profile, taken);
+  if (r.failure) {
+    const site::site_failure& f = *r.failure;
+    // Every reason names a strain (%) but the one of a damping the modulus form cannot take.
+    const std::string unit = f.reason.starts_with("damping") ? "" : " %";
+    const std::string value =
+        std::isfinite(f.value) ? " (" + waveio::short_text(f.value) + unit + ")" : "";
+    std::cerr << describe({o.profile, 0,
+                           sublayer_label(profile, f.sublayer) + ": " + f.reason + value +
+                               "; nothing written"})
+              << '\n';
+    return exit_bad_input;
+  }
+  std::vector<float> surface(r.acc.size());
+  for (std::size_t i = 0; i < r.acc.size(); ++i) surface[i] = static_cast<float>(r.acc[i]);
+  const std::string wave_text = unshaped_wave_text(surface, in.w.dt);
+  // The measures of the wave as written, as `check` will read it.
+  const wave_result written = parse_wave(wave_text, o.output);
+  const std::vector<double> back(written.w.acc.begin(), written.w.acc.end());
+  const motion::motion_summary measures =
+      motion::summarize(back, static_cast<double>(written.w.dt));
+  const std::string table = o.results.empty() ? std::string() : site_table_text(profile, r);
+  const std::string_view texts[] = {wave_text, table};
+  if (const auto e = outputs.commit(texts)) {
+    std::cerr << describe(*e) << '\n';
+    return exit_bad_input;
+  }
+  beyond_table_notes(profile, r);
+  if (o.json) std::cout << site_json_text(profile, r, measures);
+  const std::string verdict = site_verdict(profile, r);
+  if (!r.converged) {
+    std::cerr << "wavetool: " << o.profile << ": " << verdict;
+    return exit_not_passed;
+  }
+  (o.json || outputs.to_standard_output() ? std::cerr : std::cout) << verdict;
+  return 0;
+}
+
+}  // namespace
+
+void add_site_command(CLI::App& app, int& status) {
+  auto o = std::make_shared<site_options>();
+  CLI::App* sub = app.add_subcommand(
+      "site", "Take a wave through a site's soil column (equivalent-linear site response)");
+  sub->add_option("PROFILE", o->profile, "the site's profile (TOML)")->required();
+  sub->add_option("WAVE", o->wave, "fitwave input layout or fitwave's fitted wave (gal)")
+      ->required();
+  sub->add_option("-o,--output", o->output, "the motion to write (the fitted wave's layout)")
+      ->required();
+  const auto depth = [] {
+    return real_with("a depth of 0 m or more", [](double x) { return x >= 0.0; });
+  };
+  sub->add_option("--input", o->input,
+                  "outcrop (default: as were the rock exposed) or within (recorded in the ground)")
+      ->check(word_in({"outcrop", "within"}));
+  sub->add_option("--input-depth", o->input_depth,
+                  "depth of the input motion (m); default the top of the bedrock")
+      ->check(depth());
+  sub->add_option("--at", o->at, "depth of the output motion (m); default the surface")
+      ->check(depth());
+  sub->add_option("--motion", o->motion, "the output motion: within (default) or outcrop")
+      ->check(word_in({"within", "outcrop"}));
+  sub->add_option("--profile", o->results, "also write the results per sublayer (CSV)");
+  sub->add_flag("--json", o->json, "the results as one JSON object on standard output");
+  sub->footer(
+      "WAVE - reads standard input; -o - writes the motion to standard output (not with --json).\n"
+      "Every output is written, or none.\n"
+      "Exit status: 0 converged, 1 bad input or a failed analysis (a peak strain beyond 10 %),\n"
+      "2 usage, 3 not converged within max_iterations (the files are written all the same).");
+  sub->callback([o, &status] {
+    if (o->profile == standard_stream && o->wave == standard_stream) {
+      throw CLI::ValidationError("PROFILE", "PROFILE and WAVE cannot both be standard input");
+    }
+    if (o->json && o->output == standard_stream) {
+      throw CLI::ValidationError("--json", "the JSON and -o - both take standard output");
+    }
+    status = run_site(*o);
+  });
+}
+
+}  // namespace wavetool
