@@ -1,5 +1,6 @@
 #include "site/propagation.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace site {
@@ -14,6 +15,23 @@ cplx reciprocal(cplx p) {
 // branch in the innermost loop that finite phases and amplitudes never take.
 cplx times(cplx a, cplx b) {
   return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
+}
+
+// A soft, damped layer at a high frequency multiplies the amplitudes by exp(|Im k| h) on the
+// way down, which overflows a double within a few metres of mud while every ratio of two motions
+// stays bounded. Past 2^512 every layer so far is divided by 2^512 together: the ratios the
+// analysis takes are unchanged, and the motion near the surface, negligible beside the deep one,
+// may underflow to 0. Only a layer that alone grew by more than 2^500 would still overflow.
+const double rescale_above = std::ldexp(1.0, wave_column::rescale_exponent);
+
+double largest_part(const layer_waves& w) {
+  return std::max({std::abs(w.up.real()), std::abs(w.up.imag()), std::abs(w.down.real()),
+                   std::abs(w.down.imag())});
+}
+
+cplx scaled_down(cplx a) {
+  constexpr int e = wave_column::rescale_exponent;
+  return {std::ldexp(a.real(), -e), std::ldexp(a.imag(), -e)};
 }
 
 }  // namespace
@@ -51,13 +69,14 @@ cplx wave_column::phase(std::size_t m, double omega, double z) const {
   return std::exp(cplx(0.0, omega * z) * slowness_[m]);
 }
 
-void wave_column::amplitudes(double omega, std::span<layer_waves> waves) const {
+int wave_column::amplitudes(double omega, std::span<layer_waves> waves) const {
   std::vector<cplx> phases(layers_.size() - 1);
   for (std::size_t m = 0; m < phases.size(); ++m) phases[m] = phase(m, omega, layers_[m].thickness);
-  amplitudes(phases, waves);
+  return amplitudes(phases, waves);
 }
 
-void wave_column::amplitudes(std::span<const cplx> phases, std::span<layer_waves> waves) const {
+int wave_column::amplitudes(std::span<const cplx> phases, std::span<layer_waves> waves) const {
+  int rescales = 0;
   waves[0] = {1.0, 1.0};
   for (std::size_t m = 0; m + 1 < layers_.size(); ++m) {
     const cplx up = times(waves[m].up, phases[m]);  // at the layer's bottom
@@ -65,7 +84,14 @@ void wave_column::amplitudes(std::span<const cplx> phases, std::span<layer_waves
     const cplx alpha = alpha_[m];
     waves[m + 1] = {0.5 * (times(up, 1.0 + alpha) + times(down, 1.0 - alpha)),
                     0.5 * (times(up, 1.0 - alpha) + times(down, 1.0 + alpha))};
+    if (largest_part(waves[m + 1]) > rescale_above) {
+      for (std::size_t n = 0; n <= m + 1; ++n) {
+        waves[n] = {scaled_down(waves[n].up), scaled_down(waves[n].down)};
+      }
+      ++rescales;
+    }
   }
+  return rescales;
 }
 
 cplx wave_column::displacement(std::size_t m, const layer_waves& w, double omega, double z,

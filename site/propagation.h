@@ -50,11 +50,14 @@ class wave_column {
   const cplx& slowness(std::size_t m) const { return slowness_[m]; }
 
   // The amplitudes at the top of every layer (waves.size() == size()) for up = down = 1 at the
-  // surface, by the recursion across each interface. At omega = 0 every amplitude is 1.
-  void amplitudes(double omega, std::span<layer_waves> waves) const;
+  // surface, by the recursion across each interface. At omega = 0 every amplitude is 1. Where
+  // they would overflow, all of them are divided by 2^rescale_exponent together, as many times
+  // as returned.
+  static constexpr int rescale_exponent = 512;
+  int amplitudes(double omega, std::span<layer_waves> waves) const;
   // The same from each layer's phase across its thickness, phases[m] = phase(m, omega,
   // thickness) for every layer but the half-space.
-  void amplitudes(std::span<const cplx> phases, std::span<layer_waves> waves) const;
+  int amplitudes(std::span<const cplx> phases, std::span<layer_waves> waves) const;
 
   // Displacement at depth z below the top of layer m with amplitudes w there.
   cplx displacement(std::size_t m, const layer_waves& w, double omega, double z,

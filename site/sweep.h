@@ -77,8 +77,8 @@ struct bin_waves {
   cplx scale;
 };
 
-// One propagation, bin by bin in order of frequency; the unit solution's motion at the input
-// point goes to unit[j].
+// One propagation, bin by bin in order of frequency; the input point's motion for a surface
+// moving by up + down = 2 goes to unit[j].
 template <class per_bin>
 void propagate(const analysis_setup& s, column_sweep& c, std::vector<layer_waves>& waves,
                std::span<cplx> unit, per_bin&& use) {
@@ -89,11 +89,14 @@ void propagate(const analysis_setup& s, column_sweep& c, std::vector<layer_waves
     c.across.move_to(j, omega);
     c.mid.move_to(j, omega);
     c.points.move_to(j, omega);
-    c.column.amplitudes(c.across.values(), waves);
+    const int rescales = c.column.amplitudes(c.across.values(), waves);
     const cplx input_phase = c.points.values()[0];
-    unit[j] = wave_column::displacement(waves[in.layer], input_phase, s.input_kind);
+    const cplx at_input = wave_column::displacement(waves[in.layer], input_phase, s.input_kind);
     // A damped column can absorb a high frequency entirely before it reaches the input point.
-    const cplx scale = std::isfinite(std::abs(unit[j])) ? s.input[j] / unit[j] : cplx(0.0);
+    const cplx scale = std::isfinite(std::abs(at_input)) ? s.input[j] / at_input : cplx(0.0);
+    // Undone exactly; beyond a double it is a motion the surface does not feel (infinite).
+    const int e = rescales * wave_column::rescale_exponent;
+    unit[j] = {std::ldexp(at_input.real(), e), std::ldexp(at_input.imag(), e)};
     use(bin_waves{j, omega, waves, c.mid.values(), input_phase, c.points.values()[1], scale});
   }
 }
