@@ -86,7 +86,13 @@ parsed_record parse_knet(std::string_view text) {
       max_acc = *m;
       max_acc_line = number;
     } else if (const auto d = value_after(t, "Dir.")) {
-      r.rec.notes.push_back({0, "direction " + std::string(*d)});
+      // As the file gives it ("N-S") where that is a short printable word, else quoted, so
+      // the note stays one short line whatever the field holds.
+      const bool plain =
+          d->size() <= 40 &&
+          std::all_of(d->begin(), d->end(), [](char ch) { return ch > ' ' && ch < 127; }) &&
+          !d->empty();
+      r.rec.notes.push_back({0, "direction " + (plain ? std::string(*d) : quoted(*d))});
     }
   }
   const int first_data = k < lines.size() ? lines[k].number : static_cast<int>(lines.size());
