@@ -33,8 +33,8 @@
 #include "motion/design_fit.h"
 #include "motion/resample.h"
 #include "motion/target_grid.h"
+#include "operations/wave_file.h"
 #include "textio/textio.h"
-#include "wavetool/wave_file.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "motion/design_fit.h"
-#include "wavetool/wave_file.h"
+#include "operations/wave_file.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {

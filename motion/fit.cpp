@@ -27,6 +27,10 @@ void target_spectrum(const grid& g, std::span<float> target) {
   }
 }
 
+float envelope_at(float t, const corner_times& corners) {
+  return numeric::envamp(t, corners.tb, corners.tc, corners.td, corners.te);
+}
+
 void envelope(const grid& g, const corner_times& corners, std::span<float> eamp) {
   for (std::int32_t i = 1; i <= g.nf; ++i) {
     const float t = static_cast<float>(i - 1) * g.dt;

@@ -32,6 +32,9 @@ void forward_coefficients(const grid& g, std::span<const float> ddy, std::span<c
 // The target (gal) at grid points j = 2..nom, into element j-1.
 void target_spectrum(const grid& g, std::span<float> target);
 
+// The envelope at time t (s), as the fit shapes the wave with it.
+float envelope_at(float t, const corner_times& corners);
+
 // eamp[i-1] = the envelope at t = (i-1)*dt, i = 1..nf.
 void envelope(const grid& g, const corner_times& corners, std::span<float> eamp);
 

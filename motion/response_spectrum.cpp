@@ -1,6 +1,7 @@
 #include "motion/response_spectrum.h"
 
 #include <atomic>
+#include <numbers>
 
 #include "motion/grid.h"
 #include "numeric/response.h"
@@ -38,6 +39,17 @@ void response_spectrum::compute(std::span<const float> ddy, std::int32_t nt, flo
   const auto n = static_cast<std::size_t>(nom - 1);
   engine_.spectrum(damping_, dt, nt, ddy, std::span<const float>(omega_).subspan(1, n),
                    sa.subspan(1, n));
+}
+
+std::vector<float> spectrum_at_periods(std::span<const float> acc, float dt, float damping,
+                                       std::span<const double> periods) {
+  std::vector<float> omega(periods.size()), sa(periods.size());
+  for (std::size_t k = 0; k < periods.size(); ++k) {
+    omega[k] = static_cast<float>(2.0 * std::numbers::pi / periods[k]);
+  }
+  numeric::spectrum_engine engine;
+  engine.spectrum(damping, dt, static_cast<int>(acc.size()), acc, omega, sa);
+  return sa;
 }
 
 }  // namespace motion

@@ -37,4 +37,9 @@ class response_spectrum {
   numeric::spectrum_engine engine_;
 };
 
+// The peak absolute acceleration (gal) of oscillators of the given periods (s) and damping
+// under acc (gal) at step dt (s), computed in single precision as the fit's spectra are.
+std::vector<float> spectrum_at_periods(std::span<const float> acc, float dt, float damping,
+                                       std::span<const double> periods);
+
 }  // namespace motion

@@ -9,9 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "waveio/file_error.h"
+#include "files/file_error.h"
 
 namespace waveio {
+
+using files::file_error;
 
 // A wave as fitwave sees it: single-precision samples and dt = time(2) - time(1) in float.
 struct wave {

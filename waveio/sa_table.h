@@ -6,9 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "waveio/file_error.h"
+#include "files/file_error.h"
 
 namespace waveio {
+
+using files::file_error;
 
 struct sa_table {
   std::vector<double> periods;  // s, strictly increasing, > 0

@@ -2,9 +2,10 @@
 #include <memory>
 #include <string>
 
-#include "wavetool/check.h"
+#include "operations/check.h"
+#include "operations/spectrum_request.h"
+#include "wavetool/command_line.h"
 #include "wavetool/commands.h"
-#include "wavetool/spectrum_options.h"
 
 namespace wavetool {
 

@@ -1,9 +1,12 @@
 #include "wavetool/command_line.h"
 
+#include <array>
 #include <cmath>
+#include <cstdio>
 
+#include "motion/criteria.h"
+#include "operations/check.h"
 #include "waveio/text_fields.h"
-#include "wavetool/spectrum_options.h"
 
 namespace wavetool {
 namespace {
@@ -172,6 +175,53 @@ CLI::Validator real_with(std::string what, std::function<bool(double)> ok) {
 bool ordered_corners(const std::vector<double>& c) {
   return c.size() == 4 && 0.0 <= c[0] && c[0] <= c[1] && c[1] <= c[2] && c[2] <= c[3] &&
          c[3] > 0.0 && std::isfinite(c[3]);
+}
+
+void add_spectrum_options(CLI::App& sub, spectrum_keys& keys) {
+  struct option {
+    const char* key;
+    const char* help;
+  };
+  static constexpr std::array<option, 13> options{{
+      {"spectrum", "bedrock, surface, ec8, asce7 or table (default bedrock)"},
+      {"level", "bedrock, surface: extreme or rare (1/5), default extreme"},
+      {"zone", "bedrock, surface: regional factor Z, 0 < Z <= 1.5, default 1"},
+      {"soil", "surface: ground class 1, 2 or 3 (required there)"},
+      {"damping", "damping ratio of the spectrum and oscillators, 0 < H < 1, default 0.05"},
+      {"ec8-type", "ec8: spectrum type 1 or 2"},
+      {"ground", "ec8: ground class A, B, C, D or E"},
+      {"ag", "ec8: design ground acceleration (g)"},
+      {"sds", "asce7: SDS (g)"},
+      {"sd1", "asce7: SD1 (g)"},
+      {"tl", "asce7: long-period transition period TL (s)"},
+      {"table", "table: FILE of period (s) and Sa (gal) per line"},
+      {"window", "TMIN,TMAX (s) of criteria 1, 3 and 4, default 0.02,10"},
+  }};
+  for (const option& o : options) {
+    const std::string key = o.key;
+    sub.add_option_function<std::string>(
+           "--" + key, [&keys, key](const std::string& v) { keys[key] = v; }, o.help)
+        ->group("Design spectrum");
+  }
+}
+
+std::string criteria_help() {
+  std::string s =
+      "Waves are accelerations in gal (cm/s2) at the step of their time column (s).\n"
+      "The target is the 5 %-damped design spectrum of the engineering bedrock\n"
+      "(Notification No. 1461) unless the design spectrum options name another, at\n"
+      "its damping and with --window for criteria 1, 3 and 4, judged at the grid\n"
+      "periods of the wave's transform:\n";
+  for (std::size_t k = 0; k < motion::criteria_count; ++k) {
+    const motion::criterion_rule& rule = motion::criteria_rules[k];
+    char line[160];
+    std::snprintf(line, sizeof line, "  criterion %zu  %-36s %-7s over %s..%s s\n", k + 1,
+                  std::string(rule.what).c_str(), limit_text(rule).c_str(),
+                  shortest_text(rule.window.shortest).c_str(),
+                  shortest_text(rule.window.longest).c_str());
+    s += line;
+  }
+  return s;
 }
 
 }  // namespace wavetool

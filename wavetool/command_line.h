@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "operations/spectrum_request.h"
+
 namespace wavetool {
 
 // Adds to every option of every subcommand of app that takes a value the check that the value
@@ -37,5 +39,12 @@ CLI::Validator real_with(std::string what, std::function<bool(double)> ok);
 // numbers with 0 <= TB <= TC <= TD <= TE and TE > 0.
 inline constexpr const char* corners_rule = "0 <= TB <= TC <= TD <= TE, TE > 0";
 bool ordered_corners(const std::vector<double>& c);
+
+// Adds the options --spectrum ... --window to a subcommand; each one given is stored in keys,
+// which must outlive the parse.
+void add_spectrum_options(CLI::App& sub, spectrum_keys& keys);
+
+// For --help: the unit, the target and the criteria with their limits and windows.
+std::string criteria_help();
 
 }  // namespace wavetool

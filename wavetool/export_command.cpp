@@ -3,11 +3,11 @@
 #include <memory>
 #include <string>
 
+#include "operations/export.h"
+#include "operations/spectrum_request.h"
 #include "waveio/exports.h"
 #include "wavetool/command_line.h"
 #include "wavetool/commands.h"
-#include "wavetool/export.h"
-#include "wavetool/spectrum_options.h"
 
 namespace wavetool {
 
@@ -53,7 +53,7 @@ void add_export_command(CLI::App& app, int& status) {
       return;
     }
     const std::string title = std::filesystem::path(o->wave).filename().string();
-    if (const auto e = write_atomically(o->output, export_text(r.w, x, title))) {
+    if (const auto e = files::write_atomically(o->output, export_text(r.w, x, title))) {
       std::cerr << describe(*e) << '\n';
       status = exit_bad_input;
       return;

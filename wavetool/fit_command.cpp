@@ -10,16 +10,16 @@
 #include <vector>
 
 #include "motion/design_fit.h"
+#include "motion/fit.h"
 #include "motion/target_grid.h"
-#include "numeric/design.h"
+#include "operations/check.h"
+#include "operations/fit_files.h"
+#include "operations/fit_setup.h"
+#include "operations/spectrum_request.h"
+#include "operations/wave_file.h"
 #include "waveio/text_fields.h"
-#include "wavetool/check.h"
 #include "wavetool/command_line.h"
 #include "wavetool/commands.h"
-#include "wavetool/fit_files.h"
-#include "wavetool/fit_setup.h"
-#include "wavetool/spectrum_options.h"
-#include "wavetool/wave_file.h"
 
 namespace wavetool {
 namespace {
@@ -146,8 +146,8 @@ std::vector<std::string> envelope_notes(const motion::corner_times& c, const wav
   const float last = static_cast<float>(w.acc.size() - 1) * w.dt;
   if (last < c.td) {
     notes.push_back("--corners end after the wave: the envelope is " +
-                    shortest_text(numeric::envamp(last, c.tb, c.tc, c.td, c.te)) +
-                    " at its last sample (" + shortest_text(last) +
+                    shortest_text(motion::envelope_at(last, c)) + " at its last sample (" +
+                    shortest_text(last) +
                     " s), before its decay, so the fitted wave does not end at zero");
   }
   if (c.te < 2.0f * w.dt) {
@@ -171,7 +171,7 @@ int run_fit(const fit_options& o, spectrum_request request) {
     return exit_bad_input;
   }
   const std::string shown_name =
-      o.wave == standard_stream ? std::string(standard_input_name) : o.wave;
+      o.wave == files::standard_stream ? std::string(files::standard_input_name) : o.wave;
   const fit_input prepared = fit_input_of(in.w, judged, o.keep_step);
   const wave& fitted_input = prepared.w;
   if (const auto refusal = refusal_of(prepared, shown_name, judged)) {
@@ -184,7 +184,7 @@ int run_fit(const fit_options& o, spectrum_request request) {
   const motion::corner_times corners{static_cast<float>(c[0]), static_cast<float>(c[1]),
                                      static_cast<float>(c[2]), static_cast<float>(c[3])};
   // Every output is checked before the iterations, and written with the others or not at all.
-  output_files outputs;
+  files::output_files outputs;
   for (const std::string& name : {o.output, o.spectra}) {
     if (name.empty()) continue;
     if (const auto e = outputs.add(name)) {

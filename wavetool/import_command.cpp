@@ -6,12 +6,12 @@
 #include <string>
 
 #include "motion/resample.h"
+#include "operations/import.h"
+#include "operations/wave_file.h"
 #include "waveio/records.h"
 #include "waveio/text_fields.h"
 #include "wavetool/command_line.h"
 #include "wavetool/commands.h"
-#include "wavetool/import.h"
-#include "wavetool/wave_file.h"
 
 namespace wavetool {
 namespace {
@@ -106,7 +106,7 @@ int run_import(const import_options& o) {
               << " (cut a window with --start/--end), wavetool fit takes up to " << wavetool_samples
               << "\n";
   }
-  if (const auto e = write_atomically(o.output, wave_text(gal, dt))) {
+  if (const auto e = files::write_atomically(o.output, wave_text(gal, dt))) {
     std::cerr << describe(*e) << '\n';
     return exit_bad_input;
   }

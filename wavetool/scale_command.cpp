@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "motion/measures.h"
+#include "operations/export.h"
+#include "operations/fit_files.h"
+#include "operations/spectrum_request.h"
+#include "operations/wave_file.h"
 #include "waveio/text_fields.h"
 #include "wavetool/command_line.h"
 #include "wavetool/commands.h"
-#include "wavetool/export.h"
-#include "wavetool/fit_files.h"
-#include "wavetool/spectrum_options.h"
-#include "wavetool/wave_file.h"
 
 namespace wavetool {
 namespace {
@@ -37,7 +37,8 @@ int run_scale(const scale_options& o) {
     std::cerr << describe(*in.error) << '\n';
     return exit_bad_input;
   }
-  const std::string shown = o.wave == standard_stream ? std::string(standard_input_name) : o.wave;
+  const std::string shown =
+      o.wave == files::standard_stream ? std::string(files::standard_input_name) : o.wave;
   const auto refuse = [&shown](const std::string& why) {
     std::cerr << describe({shown, 0, why}) << '\n';
     return exit_bad_input;
@@ -71,7 +72,7 @@ int run_scale(const scale_options& o) {
     return refuse(aim.option + " " + aim.value + " gives values the fitted wave's layout " +
                   "cannot hold: " + back.error->message);
   }
-  output_files outputs;
+  files::output_files outputs;
   if (auto e = outputs.add(o.output)) {
     std::cerr << describe(*e) << '\n';
     return exit_bad_input;

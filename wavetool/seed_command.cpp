@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "motion/seed_wave.h"
+#include "operations/spectrum_request.h"
+#include "operations/wave_file.h"
 #include "waveio/seed_file.h"
 #include "waveio/text_fields.h"
 #include "wavetool/command_line.h"
 #include "wavetool/commands.h"
-#include "wavetool/spectrum_options.h"
-#include "wavetool/wave_file.h"
 
 namespace wavetool {
 namespace {
@@ -111,7 +111,7 @@ int run_seed(const seed_options& o, seed_plan p) {
   auto idum = static_cast<std::int32_t>(*parse_whole(o.seed));
   motion::seed_wave(idum, g, p.request.spectrum, fx, acc);
   motion::shape_with_envelope(acc, g.dt, p.corners);
-  if (const auto e = write_atomically(o.output, waveio::seed_file_text(acc, g.dt))) {
+  if (const auto e = files::write_atomically(o.output, waveio::seed_file_text(acc, g.dt))) {
     std::cerr << describe(*e) << '\n';
     return exit_bad_input;
   }

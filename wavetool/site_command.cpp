@@ -5,15 +5,15 @@
 #include <vector>
 
 #include "motion/measures.h"
+#include "operations/fit_files.h"
+#include "operations/site_results.h"
+#include "operations/spectrum_request.h"
+#include "operations/wave_file.h"
 #include "site/analysis.h"
+#include "suite/profile.h"
 #include "waveio/text_fields.h"
 #include "wavetool/command_line.h"
 #include "wavetool/commands.h"
-#include "wavetool/fit_files.h"
-#include "wavetool/profile.h"
-#include "wavetool/site_results.h"
-#include "wavetool/spectrum_options.h"
-#include "wavetool/wave_file.h"
 
 namespace wavetool {
 namespace {
@@ -53,12 +53,12 @@ int run_site(const site_options& o) {
     return exit_bad_input;
   }
   const std::string shown_wave =
-      o.wave == standard_stream ? std::string(standard_input_name) : o.wave;
+      o.wave == files::standard_stream ? std::string(files::standard_input_name) : o.wave;
   if (const auto why = unwritable_step(in.w.dt)) {
     std::cerr << describe({shown_wave, 0, *why}) << '\n';
     return exit_bad_input;
   }
-  output_files outputs;
+  files::output_files outputs;
   for (const std::string& name : {o.output, o.results}) {
     if (name.empty()) continue;
     if (const auto e = outputs.add(name)) {
@@ -145,10 +145,10 @@ void add_site_command(CLI::App& app, int& status) {
       "Exit status: 0 converged, 1 bad input or a failed analysis (a peak strain beyond 10 %),\n"
       "2 usage, 3 not converged within max_iterations (the files are written all the same).");
   sub->callback([o, &status] {
-    if (o->profile == standard_stream && o->wave == standard_stream) {
+    if (o->profile == files::standard_stream && o->wave == files::standard_stream) {
       throw CLI::ValidationError("PROFILE", "PROFILE and WAVE cannot both be standard input");
     }
-    if (o->json && o->output == standard_stream) {
+    if (o->json && o->output == files::standard_stream) {
       throw CLI::ValidationError("--json", "the JSON and -o - both take standard output");
     }
     status = run_site(*o);

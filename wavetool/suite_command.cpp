@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "operations/export.h"
+#include "report/report.h"
+#include "suite/suite.h"
+#include "suite/suite_checks.h"
 #include "waveio/text_fields.h"
 #include "wavetool/command_line.h"
 #include "wavetool/commands.h"
-#include "wavetool/export.h"
-#include "wavetool/report.h"
-#include "wavetool/suite.h"
-#include "wavetool/suite_checks.h"
 
 namespace wavetool {
 namespace {
@@ -75,20 +75,20 @@ std::string progress_line(std::size_t done, std::size_t total, const std::string
 std::optional<file_error> write_fit(const std::filesystem::path& dir, const plan& p,
                                     const suite_fit& f) {
   // A link in the suite's folder is replaced, never written through.
-  if (const auto e =
-          write_atomically(fit_file(dir, p, f.item, ".csv"), f.result.wave_text, at_link::replace))
+  if (const auto e = files::write_atomically(fit_file(dir, p, f.item, ".csv"), f.result.wave_text,
+                                             files::at_link::replace))
     return e;
   const wave_result written = parse_wave(f.result.wave_text, "fitted");
   for (const std::string& layout : f.used.exports.value_or(std::vector<std::string>{})) {
     const export_request x{layout_of(layout), history::acceleration, 1.0};
     const auto file = fit_file(dir, p, f.item, std::string(export_extension(x.layout)));
-    if (const auto e = write_atomically(file, export_text(written.w, x, fit_name(p, f.item)),
-                                        at_link::replace)) {
+    if (const auto e = files::write_atomically(file, export_text(written.w, x, fit_name(p, f.item)),
+                                               files::at_link::replace)) {
       return e;
     }
   }
-  return write_atomically(fit_file(dir, p, f.item, ".json"), fit_result_json(p, f.item, f.result),
-                          at_link::replace);
+  return files::write_atomically(fit_file(dir, p, f.item, ".json"),
+                                 fit_result_json(p, f.item, f.result), files::at_link::replace);
 }
 
 // The summaries and the report from the fits' result files; the exit status.
@@ -101,10 +101,11 @@ int gather(const plan& p, const std::vector<fit_item>& fits, const std::filesyst
     if (!s) return fail(e);
     results.push_back(std::move(*s));
   }
-  if (const auto e = write_atomically(dir / "summary.csv", summary_csv(results), at_link::replace))
+  if (const auto e = files::write_atomically(dir / "summary.csv", summary_csv(results),
+                                             files::at_link::replace))
     return fail(*e);
-  if (const auto e =
-          write_atomically(dir / "summary.json", summary_json(results), at_link::replace))
+  if (const auto e = files::write_atomically(dir / "summary.json", summary_json(results),
+                                             files::at_link::replace))
     return fail(*e);
   // The last run's page would describe other fits; until the new one is drawn there is none.
   std::error_code ec;
@@ -115,7 +116,8 @@ int gather(const plan& p, const std::vector<fit_item>& fits, const std::filesyst
   if (report.needs) {
     std::cerr << *report.needs << '\n';
   } else {
-    if (const auto e = write_atomically(dir / "report.html", report.html, at_link::replace))
+    if (const auto e =
+            files::write_atomically(dir / "report.html", report.html, files::at_link::replace))
       return fail(*e);
     written += ", " + (dir / "report.html").string();
   }
@@ -128,7 +130,7 @@ int gather(const plan& p, const std::vector<fit_item>& fits, const std::filesyst
 }
 
 int run_suite(const suite_options& o) {
-  if (o.plan == standard_stream) {
+  if (o.plan == files::standard_stream) {
     std::cerr << "wavetool: suite: the plan must be a file, not standard input (-): its listed "
                  "commands and the report read it again\n";
     return exit_usage;

@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "operations/spectrum_request.h"
+#include "operations/wave_file.h"
 #include "waveio/text_fields.h"
+#include "wavetool/command_line.h"
 #include "wavetool/commands.h"
-#include "wavetool/spectrum_options.h"
-#include "wavetool/wave_file.h"
 
 namespace wavetool {
 namespace {

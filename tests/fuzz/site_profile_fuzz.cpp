@@ -16,7 +16,7 @@
 #include <system_error>
 
 #include "site/profile.h"
-#include "wavetool/profile.h"
+#include "suite/profile.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(!site::check_profile(r.profile), "a profile accepted that the library refuses");
     return 0;
   }
-  const waveio::file_error& e = *r.error;
+  const files::file_error& e = *r.error;
   check(!e.message.empty(), "a fault without a message");
   check(e.message.find_first_of("\n\r") == std::string::npos, "a fault of more than one line");
   const bool in_profile = e.file == profile_file.string();

@@ -1,6 +1,6 @@
 // check's report: fitwave's four criteria of a fitted wave against fitwave's own last printed
 // iteration, the drift of the demo wave, and the layout of the table and of the JSON object.
-#include "wavetool/check.h"
+#include "operations/check.h"
 
 #include <gtest/gtest.h>
 

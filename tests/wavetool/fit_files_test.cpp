@@ -1,6 +1,6 @@
 // The files of `wavetool fit`: the fitted wave holds exactly the wave that was judged, and the
 // spectra table keeps fitwave's layout, thinning and target.
-#include "wavetool/fit_files.h"
+#include "operations/fit_files.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "motion/spectra_table.h"
+#include "operations/check.h"
+#include "operations/wave_file.h"
 #include "textio/textio.h"
 #include "waveio/fit_layouts.h"
-#include "wavetool/check.h"
-#include "wavetool/wave_file.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The site profile reader: a whole profile with a table beside it, then each fault as a row, with
 // the file and line it is told at.
-#include "wavetool/profile.h"
+#include "suite/profile.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,12 +1,11 @@
 // The spectrum's keys as a plan gives them, the site table's reader and the seed file's layout,
 // below the command line.
-#include "wavetool/spectrum_options.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "operations/spectrum_request.h"
 #include "waveio/sa_table.h"
 #include "waveio/seed_file.h"
 

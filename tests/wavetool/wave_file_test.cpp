@@ -1,6 +1,6 @@
 // The shared wave reader on both of fitwave's layouts, and the writer that never leaves half a
 // file.
-#include "wavetool/wave_file.h"
+#include "operations/wave_file.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "operations/import.h"
 #include "run_program.h"
-#include "wavetool/import.h"
 
 namespace {
 
@@ -108,16 +108,16 @@ TEST(write_atomically, whole_file_or_nothing) {
     return n;
   };
   // A new file, then the same name replaced.
-  EXPECT_FALSE(wavetool::write_atomically(dir / "w.csv", "one\r\n"));
-  EXPECT_FALSE(wavetool::write_atomically(dir / "w.csv", "two\r\n"));
+  EXPECT_FALSE(files::write_atomically(dir / "w.csv", "one\r\n"));
+  EXPECT_FALSE(files::write_atomically(dir / "w.csv", "two\r\n"));
   EXPECT_EQ(read_file(dir / "w.csv"), "two\r\n");
   // A folder that does not exist: nothing is created.
-  const auto missing = wavetool::write_atomically(dir / "no" / "w.csv", "x");
+  const auto missing = files::write_atomically(dir / "no" / "w.csv", "x");
   ASSERT_TRUE(missing);
   EXPECT_EQ(missing->message, "cannot be written: No such file or directory");
   // A folder in the way of the name: it stays, and no temporary file is left beside it.
   std::filesystem::create_directory(dir / "d");
-  const auto blocked = wavetool::write_atomically(dir / "d", "x");
+  const auto blocked = files::write_atomically(dir / "d", "x");
   ASSERT_TRUE(blocked);
   EXPECT_EQ(blocked->message, "cannot be written: Is a directory");
   EXPECT_TRUE(std::filesystem::is_directory(dir / "d"));
@@ -153,7 +153,7 @@ TEST(write_atomically, links_devices_and_permission_bits) {
       {"real/kept.csv", "real/kept.csv", 0600},
   };
   for (const row& r : rows) {
-    ASSERT_FALSE(wavetool::write_atomically(dir / r.name, r.name)) << r.name;
+    ASSERT_FALSE(files::write_atomically(dir / r.name, r.name)) << r.name;
     EXPECT_EQ(read_file(dir / r.file), r.name);
     EXPECT_EQ(mode_of(dir / r.file), r.mode) << r.name;
   }
@@ -163,7 +163,7 @@ TEST(write_atomically, links_devices_and_permission_bits) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), fs::directory_iterator()), 2);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
   // A device is written where it is and stays a device.
-  EXPECT_FALSE(wavetool::write_atomically("/dev/null", "x"));
+  EXPECT_FALSE(files::write_atomically("/dev/null", "x"));
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
   // A FIFO too: its reader gets the text, and it stays a FIFO.
   ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
@@ -181,7 +181,7 @@ TEST(write_atomically, links_devices_and_permission_bits) {
       got.append(buffer, static_cast<std::size_t>(n));
     }
   });
-  EXPECT_FALSE(wavetool::write_atomically(dir / "pipe", "through the pipe"));
+  EXPECT_FALSE(files::write_atomically(dir / "pipe", "through the pipe"));
   ::close(keep);
   reader.join();
   ::close(rd);
@@ -196,7 +196,7 @@ TEST(output_files, all_or_none) {
   const scratch_dir dir;
   write_file(dir / "keep.csv", "kept\r\n");
   {
-    wavetool::output_files out;
+    files::output_files out;
     EXPECT_FALSE(out.add(dir / "keep.csv"));
     const auto e = out.add(dir / "nodir" / "s.csv");
     ASSERT_TRUE(e);
@@ -207,7 +207,7 @@ TEST(output_files, all_or_none) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                           std::filesystem::directory_iterator()),
             1);
-  wavetool::output_files out;
+  files::output_files out;
   ASSERT_FALSE(out.add(dir / "keep.csv"));
   ASSERT_FALSE(out.add(dir / "s.csv"));
   const std::string_view texts[] = {"one", "two"};

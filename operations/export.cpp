@@ -1,0 +1,101 @@
+#include "operations/export.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "motion/measures.h"
+#include "textio/textio.h"
+#include "waveio/exports.h"
+#include "waveio/text_fields.h"
+
+namespace wavetool {
+
+export_layout layout_of(std::string_view name) {
+  return name == "opensees" ? export_layout::opensees
+         : name == "at2"    ? export_layout::at2
+                            : export_layout::columns;
+}
+
+history history_of(std::string_view name) {
+  return name == "velocity"       ? history::velocity
+         : name == "displacement" ? history::displacement
+                                  : history::acceleration;
+}
+
+std::string_view export_extension(export_layout layout) {
+  switch (layout) {
+    case export_layout::opensees:
+      return ".opensees.txt";
+    case export_layout::at2:
+      return ".AT2";
+    case export_layout::columns:
+      break;
+  }
+  return ".columns.txt";
+}
+
+std::vector<double> history_values(const wave& w, history what, double scale) {
+  std::vector<double> acc(w.acc.begin(), w.acc.end());
+  std::vector<double> vel(acc.size()), dis(acc.size());
+  if (what != history::acceleration) {
+    motion::integrate_from_rest(acc, static_cast<double>(w.dt), vel, dis);
+  }
+  std::vector<double>& x = what == history::acceleration ? acc
+                           : what == history::velocity   ? vel
+                                                         : dis;
+  for (double& v : x) v *= scale;
+  return x;
+}
+
+std::string export_quantity(const export_request& x) {
+  std::string quantity = x.what == history::acceleration ? "acceleration(gal)"
+                         : x.what == history::velocity   ? "velocity(cm/s)"
+                                                         : "displacement(cm)";
+  if (x.scale != 1.0) quantity += " times " + waveio::shortest_text(x.scale);
+  return quantity;
+}
+
+double export_step(const wave& w) {
+  // The step as the wave gives it (0.01 s, not the float's binary expansion).
+  return textio::scan_real(waveio::shortest_text(w.dt)).value;
+}
+
+std::optional<std::string> unreadable_values(const std::vector<double>& values,
+                                             std::string_view unit) {
+  double largest = 0.0;
+  double smallest = HUGE_VAL;
+  for (const double v : values) {
+    largest = std::max(largest, std::abs(v));
+    if (v != 0.0) smallest = std::min(smallest, std::abs(v));
+  }
+  const auto shown = [unit](double v) { return waveio::short_text(v) + " " + std::string(unit); };
+  if (!(largest <= static_cast<double>(std::numeric_limits<float>::max()))) {
+    return "values up to " + shown(largest) + ", beyond single precision (3.4e38), which " +
+           "import, check and fitwave read";
+  }
+  if (static_cast<float>(smallest) == 0.0f) {
+    return "values down to " + shown(smallest) + ", which import, check and fitwave read as 0 " +
+           "in single precision";
+  }
+  return std::nullopt;
+}
+
+std::string export_text(const wave& w, const export_request& x, std::string_view title) {
+  const std::vector<double> values = history_values(w, x.what, x.scale);
+  const double dt = export_step(w);
+  const std::string quantity = export_quantity(x);
+  switch (x.layout) {
+    case export_layout::opensees:
+      return waveio::opensees_text(values);
+    case export_layout::at2:
+      return waveio::at2_text(
+          values, w.dt,
+          std::string(title) + (x.scale != 1.0 ? ", times " + waveio::shortest_text(x.scale) : ""));
+    case export_layout::columns:
+      break;
+  }
+  return waveio::columns_text(values, dt, quantity);
+}
+
+}  // namespace wavetool

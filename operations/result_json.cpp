@@ -1,0 +1,25 @@
+#include "operations/result_json.h"
+
+#include "textio/textio.h"
+#include "waveio/text_fields.h"
+
+namespace wavetool {
+
+double json_float(float x) {
+  return textio::scan_real(waveio::shortest_text(x)).value;
+}
+
+void add_measures(nlohmann::ordered_json& j, const motion::motion_summary& m, bool pga_as_float) {
+  j["samples"] = m.samples;
+  j["dt"] = json_float(static_cast<float>(m.dt));
+  j["pga"] = pga_as_float ? json_float(static_cast<float>(m.pga)) : m.pga;
+  j["pga_time"] = json_float(static_cast<float>(m.pga_time));
+  j["pgv"] = m.pgv;
+  j["pgd"] = m.pgd;
+  j["end_velocity"] = m.end_velocity;
+  j["end_displacement"] = m.end_displacement;
+  j["arias"] = m.arias;
+  j["d5_95"] = m.d5_95;
+}
+
+}  // namespace wavetool

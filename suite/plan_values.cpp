@@ -1,0 +1,91 @@
+#include "suite/plan_values.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "waveio/text_fields.h"
+
+namespace wavetool::plan_values {
+
+int line_of(const toml::node& n) {
+  return static_cast<int>(n.source().begin.line);
+}
+
+bool checker::fail(int line, std::string message) {
+  if (!error || (line > 0 && line < error->line)) {
+    error = files::file_error{file.string(), line, std::move(message)};
+  }
+  return false;
+}
+
+bool is_number(const toml::node& n) {
+  return n.is_integer() || n.is_floating_point();
+}
+double number(const toml::node& n) {
+  return n.is_integer() ? static_cast<double>(n.as_integer()->get()) : n.as_floating_point()->get();
+}
+
+std::optional<std::string> text_in(checker& c, std::string_view key, const toml::node& n,
+                                   std::initializer_list<std::string_view> set) {
+  if (!n.is_string()) {
+    c.fail(line_of(n), std::string(key) + ": expected a text in double quotes");
+    return std::nullopt;
+  }
+  std::string s = n.as_string()->get();
+  if (set.size() != 0 && std::find(set.begin(), set.end(), s) == set.end()) {
+    std::string all;
+    for (std::string_view v : set) all += (all.empty() ? "" : ", ") + std::string(v);
+    c.fail(line_of(n),
+           std::string(key) + ": expected one of " + all + ", found " + waveio::quoted(s));
+    return std::nullopt;
+  }
+  return s;
+}
+
+std::optional<std::int64_t> integer_in(checker& c, std::string_view key, const toml::node& n,
+                                       std::int64_t lo, std::int64_t hi) {
+  if (!n.is_integer() || n.as_integer()->get() < lo || n.as_integer()->get() > hi) {
+    c.fail(line_of(n), std::string(key) + ": expected an integer from " + std::to_string(lo) +
+                           " to " + std::to_string(hi));
+    return std::nullopt;
+  }
+  return n.as_integer()->get();
+}
+
+std::optional<double> real_in(checker& c, std::string_view key, const toml::node& n,
+                              const std::function<bool(double)>& ok, std::string_view what) {
+  if (!is_number(n) || !ok(number(n))) {
+    c.fail(line_of(n), std::string(key) + ": expected " + std::string(what));
+    return std::nullopt;
+  }
+  return number(n);
+}
+
+std::optional<std::vector<double>> numbers(checker& c, std::string_view key, const toml::node& n,
+                                           std::size_t count, std::string_view what) {
+  const toml::array* a = n.as_array();
+  std::vector<double> v;
+  if (a && a->size() == count) {
+    for (const toml::node& x : *a) {
+      if (is_number(x)) v.push_back(number(x));
+    }
+  }
+  if (v.size() != count) {
+    c.fail(line_of(n), std::string(key) + ": expected " + std::string(what));
+    return std::nullopt;
+  }
+  return v;
+}
+
+bool positive(double x) {
+  return x > 0.0 && std::isfinite(x);
+}
+
+files::file_error syntax_fault(const toml::parse_error& e, const std::filesystem::path& file) {
+  std::string message(e.description());
+  std::replace_if(
+      message.begin(), message.end(), [](char ch) { return ch >= 0 && ch < ' '; }, ' ');
+  return {file.string(), static_cast<int>(e.source().begin.line), message};
+}
+
+}  // namespace wavetool::plan_values

@@ -1,0 +1,341 @@
+#include "suite/profile.h"
+
+#include <toml++/toml.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "files/output_files.h"
+#include "suite/plan_values.h"
+#include "waveio/text_fields.h"
+
+namespace wavetool {
+namespace {
+
+using plan_values::checker;
+using plan_values::line_of;
+using site::profile_field;
+using field = site::profile_field;
+
+// Where each value of the profile was written, so that the library's faults point at it.
+struct layer_lines {
+  int header = 0;
+  std::map<field, int> at;
+  std::filesystem::path table_file;
+  std::vector<int> row_lines;
+};
+struct profile_lines {
+  int site_header = 0, bedrock_header = 0;
+  std::map<field, int> site, bedrock;
+  std::vector<layer_lines> layers;
+};
+
+std::string name_of(field f) {
+  return std::string(site::field_name(f));
+}
+
+bool finite(double x) {
+  return std::isfinite(x);
+}
+
+std::optional<double> number_at(checker& c, std::string_view key, const toml::node& n) {
+  return plan_values::real_in(c, key, n, finite, "a number");
+}
+
+void read_site(checker& c, const toml::table& t, site::site_profile& p, profile_lines& lines) {
+  bool ratio_given = false;
+  for (const auto& [k, v] : t) {
+    const std::string key(k.str());
+    // Named again for the lambda: clang before 16 cannot capture a structured binding.
+    const toml::node& value = v;
+    auto set = [&](field f, double& target) {
+      if (auto x = number_at(c, key, value)) target = *x;
+      lines.site[f] = line_of(value);
+    };
+    if (key == "name") {
+      if (auto s = plan_values::text_in(c, key, v, {})) p.name = *s;
+    } else if (key == "method") {
+      if (auto s = plan_values::text_in(c, key, v, {"linear", "equivalent-linear"})) {
+        p.method =
+            *s == "linear" ? site::site_method::linear : site::site_method::equivalent_linear;
+      }
+    } else if (key == "strain_ratio" || key == "magnitude") {
+      if (ratio_given) c.fail(line_of(v), key + ": give strain_ratio or magnitude, not both");
+      ratio_given = true;
+      set(field::strain_ratio, p.strain_ratio);
+      if (key == "magnitude") p.strain_ratio = site::strain_ratio_of_magnitude(p.strain_ratio);
+    } else if (key == "tolerance") {
+      set(field::tolerance, p.tolerance);
+    } else if (key == "max_iterations") {
+      if (auto n = plan_values::integer_in(c, key, v, 1, 1000))
+        p.max_iterations = static_cast<int>(*n);
+    } else if (key == "complex_modulus") {
+      const auto& forms = site::modulus_form_names;
+      if (auto s = plan_values::text_in(c, key, v, {forms[0], forms[1], forms[2], forms[3]})) {
+        for (std::size_t i = 0; i < forms.size(); ++i) {
+          if (*s == forms[i]) p.form = static_cast<site::modulus_form>(i);
+        }
+      }
+    } else if (key == "max_frequency") {
+      set(field::max_frequency, p.max_frequency);
+    } else if (key == "water_table") {
+      double depth = 0.0;
+      set(field::water_table, depth);
+      p.water_table = depth;
+    } else {
+      c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [site]");
+    }
+  }
+}
+
+// The keys each curve takes beside the layer's own, and which of them must be given.
+struct curve_keys {
+  std::string_view curve;
+  std::vector<std::string_view> keys;
+  std::vector<std::string_view> required;
+};
+const std::vector<curve_keys>& curve_table() {
+  static const std::vector<curve_keys> table{
+      {"hardin-drnevich", {"gamma_ref", "h_max", "h_min"}, {"gamma_ref", "h_max"}},
+      {"darendeli",
+       {"plasticity", "ocr", "mean_stress", "k0", "frequency", "cycles"},
+       {"plasticity"}},
+      {"table", {"table"}, {"table"}},
+      {"linear", {"damping"}, {"damping"}}};
+  return table;
+}
+
+// Rows "strain (%) G/G0 damping", blank lines and lines from # on left out.
+std::optional<site::strain_table> read_curve_table(checker& c, const std::filesystem::path& file,
+                                                   int line, layer_lines& lines) {
+  files::file_error e;
+  const auto text = files::read_text(file, e);
+  if (!text) {
+    c.fail(line, "table: " + e.message);
+    return std::nullopt;
+  }
+  const auto fail_in_table = [&](int row_line, std::string message) {
+    if (!c.error) c.error = files::file_error{file.string(), row_line, std::move(message)};
+  };
+  site::strain_table table;
+  for (const waveio::text_line& l : waveio::split_lines(*text)) {
+    const std::string_view body = waveio::trim(l.text.substr(0, l.text.find('#')));
+    if (body.empty()) continue;
+    const auto fields = waveio::split_fields(body);
+    std::optional<double> x[3];
+    for (std::size_t i = 0; i < fields.size() && i < 3; ++i) x[i] = waveio::parse_number(fields[i]);
+    if (fields.size() != 3 || !x[0] || !x[1] || !x[2]) {
+      fail_in_table(l.number, "expected strain (%), G/G0 and damping");
+      return std::nullopt;
+    }
+    table.rows.push_back({*x[0], *x[1], *x[2]});
+    lines.row_lines.push_back(l.number);
+  }
+  lines.table_file = file;
+  return table;
+}
+
+site::soil_layer read_layer(checker& c, const toml::table& t, const std::filesystem::path& file,
+                            layer_lines& lines) {
+  site::soil_layer layer;
+  lines.header = static_cast<int>(t.source().begin.line);
+  std::string curve;
+  if (const toml::node* n = t.get("curve")) {
+    std::vector<std::string_view> names;
+    for (const curve_keys& k : curve_table()) names.push_back(k.curve);
+    if (auto s = plan_values::text_in(c, "curve", *n, {names[0], names[1], names[2], names[3]})) {
+      curve = *s;
+    }
+  } else {
+    c.fail(lines.header, "curve: missing in [[layer]]");
+  }
+  const curve_keys* keys = nullptr;
+  for (const curve_keys& k : curve_table()) {
+    if (k.curve == curve) keys = &k;
+  }
+  std::map<std::string, double> numbers;
+  std::set<std::string> given;  // a value given but wrong is told as such, not as missing
+  bool weight_given = false;
+  for (const auto& [k, v] : t) {
+    const std::string key(k.str());
+    if (key == "curve") continue;
+    if (key == "name") {
+      if (auto s = plan_values::text_in(c, key, v, {})) layer.name = *s;
+      continue;
+    }
+    const bool own = key == "thickness" || key == "vs" || key == "unit_weight" || key == "density";
+    const bool of_curve =
+        keys && std::find(keys->keys.begin(), keys->keys.end(), key) != keys->keys.end();
+    if (!own && !of_curve) {
+      if (keys || curve.empty()) {
+        c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [[layer]]" +
+                               (keys ? " with curve = \"" + curve + "\"" : ""));
+      }
+      continue;
+    }
+    if (key == "unit_weight" || key == "density") {
+      if (weight_given) c.fail(line_of(v), key + ": give unit_weight or density, not both");
+      weight_given = true;
+    }
+    if (key == "table") {
+      given.insert(key);
+      if (auto s = plan_values::text_in(c, key, v, {})) {
+        if (auto table = read_curve_table(c, file.parent_path() / *s, line_of(v), lines)) {
+          layer.curve = *table;
+        }
+      }
+      lines.at[field::table] = line_of(v);
+      continue;
+    }
+    given.insert(key);
+    if (auto x = number_at(c, key, v)) numbers[key] = *x;
+    const std::string_view as_field = key == "density" ? "unit_weight" : std::string_view(key);
+    for (int f = 0; f <= static_cast<int>(field::table_damping); ++f) {
+      if (site::field_name(static_cast<field>(f)) == as_field) {
+        lines.at.emplace(static_cast<field>(f), line_of(v));
+      }
+    }
+  }
+  for (std::string_view required : {"thickness", "vs"}) {
+    if (!given.count(std::string(required))) {
+      c.fail(lines.header, std::string(required) + ": missing in [[layer]]");
+    }
+  }
+  if (!weight_given) c.fail(lines.header, "unit_weight: missing in [[layer]] (or density)");
+  if (keys) {
+    for (std::string_view required : keys->required) {
+      if (!given.count(std::string(required))) {
+        c.fail(lines.header,
+               std::string(required) + ": missing in [[layer]] with curve = \"" + curve + "\"");
+      }
+    }
+  }
+  auto value = [&](const char* key, double otherwise) {
+    const auto it = numbers.find(key);
+    return it == numbers.end() ? otherwise : it->second;
+  };
+  layer.thickness = value("thickness", 0.0);
+  layer.vs = value("vs", 0.0);
+  layer.unit_weight = numbers.count("density") ? site::unit_weight_of_density(numbers["density"])
+                                               : value("unit_weight", 0.0);
+  if (curve == "hardin-drnevich") {
+    layer.curve =
+        site::hardin_drnevich{value("gamma_ref", 0.0), value("h_max", 0.0), value("h_min", 0.0)};
+  } else if (curve == "darendeli") {
+    site::darendeli d;
+    d.plasticity = value("plasticity", d.plasticity);
+    d.ocr = value("ocr", d.ocr);
+    if (numbers.count("mean_stress")) d.mean_stress_kpa = numbers["mean_stress"];
+    d.k0 = value("k0", d.k0);
+    d.frequency = value("frequency", d.frequency);
+    d.cycles = value("cycles", d.cycles);
+    layer.curve = d;
+  } else if (curve == "linear") {
+    layer.curve = site::constant_damping{value("damping", 0.0)};
+  }
+  return layer;
+}
+
+void read_bedrock(checker& c, const toml::table& t, site::half_space& rock, profile_lines& lines) {
+  lines.bedrock_header = static_cast<int>(t.source().begin.line);
+  bool vs = false, weight = false;
+  for (const auto& [k, v] : t) {
+    const std::string key(k.str());
+    if (key != "vs" && key != "unit_weight" && key != "density" && key != "damping") {
+      c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [bedrock]");
+      continue;
+    }
+    double x = 0.0;
+    if (auto n = number_at(c, key, v)) x = *n;
+    if (key == "vs") {
+      rock.vs = x;
+      vs = true;
+      lines.bedrock[field::vs] = line_of(v);
+    } else if (key == "unit_weight" || key == "density") {
+      if (weight) c.fail(line_of(v), key + ": give unit_weight or density, not both");
+      rock.unit_weight = key == "density" ? site::unit_weight_of_density(x) : x;
+      weight = true;
+      lines.bedrock[field::unit_weight] = line_of(v);
+    } else {
+      rock.damping = x;
+      lines.bedrock[field::damping] = line_of(v);
+    }
+  }
+  if (!vs) c.fail(lines.bedrock_header, "vs: missing in [bedrock]");
+  if (!weight) c.fail(lines.bedrock_header, "unit_weight: missing in [bedrock] (or density)");
+}
+
+// The library's judgement of the values, told at the line that holds the value at fault.
+files::file_error told(const site::profile_fault& f, const std::filesystem::path& file,
+                       const profile_lines& lines) {
+  const std::string message = name_of(f.field) + ": " + f.reason;
+  auto line_in = [](const std::map<field, int>& at, field key, int otherwise) {
+    const auto it = at.find(key);
+    return it == at.end() ? otherwise : it->second;
+  };
+  switch (f.where) {
+    case site::profile_fault::part::site:
+      return {file.string(), line_in(lines.site, f.field, lines.site_header), message};
+    case site::profile_fault::part::bedrock:
+      return {file.string(), line_in(lines.bedrock, f.field, lines.bedrock_header), message};
+    case site::profile_fault::part::layer: {
+      const layer_lines& l = lines.layers[f.layer];
+      if (f.row) return {l.table_file.string(), l.row_lines[*f.row], message};
+      return {file.string(), line_in(l.at, f.field, l.header), message};
+    }
+  }
+  return {file.string(), 0, message};
+}
+
+}  // namespace
+
+profile_read parse_profile(std::string_view text, const std::filesystem::path& file) {
+  profile_read r;
+  toml::table root;
+  try {
+    root = toml::parse(text, file.string());
+  } catch (const toml::parse_error& e) {
+    r.error = plan_values::syntax_fault(e, file);
+    return r;
+  }
+  checker c{file, std::nullopt};
+  profile_lines lines;
+  bool bedrock = false;
+  for (const auto& [k, v] : root) {
+    const std::string key(k.str());
+    if (key == "site" && v.is_table()) {
+      lines.site_header = static_cast<int>(v.source().begin.line);
+      read_site(c, *v.as_table(), r.profile, lines);
+    } else if (key == "layer" && v.is_array_of_tables()) {
+      for (const toml::node& layer : *v.as_array()) {
+        lines.layers.emplace_back();
+        r.profile.layers.push_back(read_layer(c, *layer.as_table(), file, lines.layers.back()));
+      }
+    } else if (key == "bedrock" && v.is_table()) {
+      bedrock = true;
+      read_bedrock(c, *v.as_table(), r.profile.bedrock, lines);
+    } else {
+      c.fail(line_of(v),
+             "unknown key " + waveio::quoted(key) + " (expected [site], [[layer]], [bedrock])");
+    }
+  }
+  if (!c.error && !bedrock) c.fail(0, "expected a [bedrock]");
+  if (!c.error) {
+    if (const auto fault = site::check_profile(r.profile)) c.error = told(*fault, file, lines);
+  }
+  r.error = c.error;
+  return r;
+}
+
+profile_read read_profile(const std::filesystem::path& file) {
+  files::file_error e;
+  const auto text = files::read_text(file, e);
+  if (!text) return {{}, e};
+  return parse_profile(*text, file);
+}
+
+}  // namespace wavetool

@@ -1,0 +1,156 @@
+#include "suite/suite_files.h"
+
+#include "operations/result_json.h"
+#include "operations/wave_file.h"
+#include "waveio/text_fields.h"
+
+namespace wavetool {
+namespace {
+
+// The target's spectrum with the keys of its kind, as a plan names them.
+nlohmann::ordered_json spectrum_json(const spectrum_request& r) {
+  const motion::design_spectrum& s = r.spectrum;
+  nlohmann::ordered_json j;
+  j["spectrum"] = motion::kind_name(s.kind);
+  switch (s.kind) {
+    case motion::spectrum_kind::bedrock:
+    case motion::spectrum_kind::surface:
+      j["level"] = s.level == motion::spectrum_level::rare ? "rare" : "extreme";
+      j["zone"] = s.zone;
+      if (s.kind == motion::spectrum_kind::surface) j["soil"] = s.soil;
+      break;
+    case motion::spectrum_kind::ec8:
+      j["ec8_type"] = s.ec8_type;
+      j["ground"] = std::string(1, s.ground);
+      j["ag"] = s.ag;
+      break;
+    case motion::spectrum_kind::asce7:
+      j["sds"] = s.sds;
+      j["sd1"] = s.sd1;
+      j["tl"] = s.tl;
+      break;
+    case motion::spectrum_kind::table:
+      j["table"] = s.table_name;
+      break;
+  }
+  j["damping"] = s.damping;
+  j["window"] = {r.window_min, r.window_max};
+  return j;
+}
+
+}  // namespace
+
+std::vector<fit_item> fits_of(const plan& p) {
+  std::vector<fit_item> fits;
+  fits.reserve(p.targets.size() * p.waves.size());
+  for (std::size_t t = 0; t < p.targets.size(); ++t) {
+    for (std::size_t w = 0; w < p.waves.size(); ++w) fits.push_back({t, w});
+  }
+  return fits;
+}
+
+std::string fit_name(const plan& p, const fit_item& f) {
+  return p.targets[f.target].name + "/" + p.waves[f.wave].name;
+}
+
+std::filesystem::path fit_file(const std::filesystem::path& dir, const plan& p, const fit_item& f,
+                               const std::string& extension) {
+  return dir / p.targets[f.target].name / (p.waves[f.wave].name + extension);
+}
+
+nlohmann::ordered_json options_json(const plan& p, const fit_item& f) {
+  const fit_overrides used = settings_of(p, f.target, f.wave);
+  const motion::design_settings s = design_settings_of(used);
+  nlohmann::ordered_json o = spectrum_json(p.targets[f.target].spectrum);
+  o["corners"] = {json_float(s.corners.tb), json_float(s.corners.tc), json_float(s.corners.td),
+                  json_float(s.corners.te)};
+  o["max_iterations"] = s.max_iterations;
+  o["no_rest"] = !s.rest;
+  o["keep_step"] = used.keep_step.value_or(false);
+  o["export"] = used.exports.value_or(std::vector<std::string>{});
+  // Only where the plan sets it, so the results of plans without it keep their bytes.
+  if (used.max_pgd) o["max_pgd"] = *used.max_pgd;
+  return o;
+}
+
+std::string fit_result_json(const plan& p, const fit_item& f, const fit_job_result& r) {
+  const motion::criteria& c = r.fit.kept.measures;
+  const motion::motion_summary& m = r.measures;
+  nlohmann::ordered_json j;
+  j["target"] = p.targets[f.target].name;
+  j["wave"] = p.waves[f.wave].name;
+  j["status"] = r.fit.passed ? "passed" : "not passed";
+  j["iterations"] = r.fit.last.iteration;
+  j["cr1"] = json_float(c.cr1);
+  j["cr2"] = json_float(c.cr2);
+  j["cr3"] = json_float(c.cr3);
+  j["cr4"] = json_float(c.cr4);
+  add_measures(j, m, true);
+  j["options"] = options_json(p, f);
+  return j.dump(2) + "\n";
+}
+
+std::optional<fit_summary> read_fit_result(const std::filesystem::path& dir, const plan& p,
+                                           const fit_item& f, files::file_error& error) {
+  const std::filesystem::path file = fit_file(dir, p, f, ".json");
+  const auto text = files::read_text(file, error);
+  if (!text) return std::nullopt;
+  fit_summary s;
+  try {
+    s.json = nlohmann::ordered_json::parse(*text);
+    s.target = s.json.at("target").get<std::string>();
+    s.wave = s.json.at("wave").get<std::string>();
+    s.passed = s.json.at("status").get<std::string>() == "passed";
+    s.iterations = s.json.at("iterations").get<std::int64_t>();
+    s.cr1 = static_cast<float>(s.json.at("cr1").get<double>());
+    s.cr2 = static_cast<float>(s.json.at("cr2").get<double>());
+    s.cr3 = static_cast<float>(s.json.at("cr3").get<double>());
+    s.cr4 = static_cast<float>(s.json.at("cr4").get<double>());
+    motion::motion_summary& m = s.measures;
+    m.pga = s.json.at("pga").get<double>();
+    m.pgv = s.json.at("pgv").get<double>();
+    m.pgd = s.json.at("pgd").get<double>();
+    m.end_velocity = s.json.at("end_velocity").get<double>();
+    m.end_displacement = s.json.at("end_displacement").get<double>();
+    m.arias = s.json.at("arias").get<double>();
+    m.d5_95 = s.json.at("d5_95").get<double>();
+    m.samples = s.json.at("samples").get<std::size_t>();
+    m.dt = s.json.at("dt").get<double>();
+  } catch (const nlohmann::json::exception&) {
+    error = {file.string(), 0,
+             "not a fit's result: expected the JSON object the suite writes, with target, wave, "
+             "status, iterations, cr1 to cr4 and the measures"};
+    return std::nullopt;
+  }
+  if (s.target != p.targets[f.target].name || s.wave != p.waves[f.wave].name) {
+    error = {file.string(), 0,
+             "the result of " + s.target + "/" + s.wave + ", not of " + fit_name(p, f)};
+    return std::nullopt;
+  }
+  return s;
+}
+
+std::string summary_csv(const std::vector<fit_summary>& fits) {
+  std::string text = std::string(summary_header) + "\n";
+  for (const fit_summary& s : fits) {
+    const motion::motion_summary& m = s.measures;
+    text += s.target + "," + s.wave + "," + (s.passed ? "passed" : "not passed") + "," +
+            std::to_string(s.iterations);
+    for (const float c : {s.cr1, s.cr2, s.cr3, s.cr4}) text += "," + waveio::shortest_text(c);
+    // The peak is a sample of the wave: shown as the float it is.
+    text += "," + waveio::shortest_text(static_cast<float>(m.pga));
+    for (const double x : {m.pgv, m.pgd, m.end_velocity, m.end_displacement, m.arias, m.d5_95}) {
+      text += "," + waveio::shortest_text(x);
+    }
+    text += "\n";
+  }
+  return text;
+}
+
+std::string summary_json(const std::vector<fit_summary>& fits) {
+  nlohmann::ordered_json list = nlohmann::ordered_json::array();
+  for (const fit_summary& s : fits) list.push_back(s.json);
+  return list.dump(2) + "\n";
+}
+
+}  // namespace wavetool

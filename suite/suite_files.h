@@ -1,0 +1,68 @@
+// The files of a suite as text: each fit's result (TARGET/WAVE.json), the summaries of all fits
+// (summary.csv, summary.json) and the names they go under. The summaries are made from the fits'
+// result files as read back, so that a suite run in one go and one gathered from fits run
+// elsewhere write the same bytes. No times, dates or host names go into any of them.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "operations/fit_job.h"
+#include "suite/plan.h"
+
+namespace wavetool {
+
+// One fit of the suite, in plan order: target by target, wave by wave.
+struct fit_item {
+  std::size_t target = 0;
+  std::size_t wave = 0;
+};
+std::vector<fit_item> fits_of(const plan& p);
+// "TARGET/WAVE", as --only names a fit.
+std::string fit_name(const plan& p, const fit_item& f);
+
+// DIR/TARGET/WAVE with the given extension (".csv", ".json", ".at2", ...).
+std::filesystem::path fit_file(const std::filesystem::path& dir, const plan& p, const fit_item& f,
+                               const std::string& extension);
+
+// The result of a fit as its JSON file holds it: status ("passed" or "not passed"), iterations,
+// the four criteria, the time-domain measures and the options used.
+std::string fit_result_json(const plan& p, const fit_item& f, const fit_job_result& r);
+// The options the plan asks of f, as its result file holds them.
+nlohmann::ordered_json options_json(const plan& p, const fit_item& f);
+
+// The suite's own files beside the targets' folders.
+inline constexpr std::array<const char*, 3> summary_files{"summary.csv", "summary.json",
+                                                          "report.html"};
+
+// The folder inside the suite's folder where the report's figures are drawn, removed when they
+// are.
+inline constexpr const char* report_work_folder = ".report-work";
+
+// What the summaries and the report take from a fit's result file.
+struct fit_summary {
+  std::string target, wave;
+  bool passed = false;
+  std::int64_t iterations = 0;
+  float cr1 = 0, cr2 = 0, cr3 = 0, cr4 = 0;
+  motion::motion_summary measures;
+  nlohmann::ordered_json json;  // the whole object as read
+};
+// The result file of f in dir, or why it cannot be read.
+std::optional<fit_summary> read_fit_result(const std::filesystem::path& dir, const plan& p,
+                                           const fit_item& f, files::file_error& error);
+
+// The header of summary.csv.
+inline constexpr const char* summary_header =
+    "target,wave,status,iterations,cr1,cr2,cr3,cr4,pga,pgv,pgd,end_velocity,end_displacement,"
+    "arias,d5_95";
+// One row per fit, in the order given, each number as its shortest text that reads back as it.
+std::string summary_csv(const std::vector<fit_summary>& fits);
+// The fits' result objects as one list.
+std::string summary_json(const std::vector<fit_summary>& fits);
+
+}  // namespace wavetool
