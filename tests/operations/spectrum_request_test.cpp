@@ -1,11 +1,12 @@
 // The spectrum's keys as a plan gives them, the site table's reader and the seed file's layout,
 // below the command line.
+#include "operations/spectrum_request.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "operations/spectrum_request.h"
 #include "waveio/sa_table.h"
 #include "waveio/seed_file.h"
 

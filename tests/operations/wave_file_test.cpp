@@ -1,4 +1,5 @@
-// The shared wave reader on both of fitwave's layouts, and the text of a wave as wavetool writes it.
+// The shared wave reader on both of fitwave's layouts, and the text of a wave as wavetool
+// writes it.
 #include "operations/wave_file.h"
 
 #include <gtest/gtest.h>
