@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job on a fresh machine: build the programs, draw a seed wave from seed 1, fit it to
 # the design spectrum with fitwave over five iterations and with wavetool until every criterion
-# passes and the wave comes to rest, and check both. Results go to demo-output/.
+# passes and the wave comes to rest, and check both; take wavetool's wave through a site's soil
+# column to the surface; run a small design set with its report. Results go to demo-output/.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -31,6 +32,14 @@ echo "== wavetool check fitted.csv (fitwave, 5 iterations)"
 echo
 echo "== wavetool check wt-fitted.csv (wavetool fit)"
 ../build/wavetool/wavetool check wt-fitted.csv
+
+# wavetool site: wavetool's fitted bedrock wave taken up through a soft column of two soils
+# (equivalent-linear), the surface motion checked; the results per sublayer in wt-site.csv.
+cp ../tests/wavetool/data/site_hardin.toml site.toml
+echo
+echo "== wavetool site site.toml wt-fitted.csv (surface motion in wt-surface.csv)"
+../build/wavetool/wavetool site site.toml wt-fitted.csv -o wt-surface.csv --profile wt-site.csv
+../build/wavetool/wavetool check wt-surface.csv
 
 # wavetool suite: a seed drawn for each target and the PEER record of the tests, for the bedrock
 # (extremely rare) and the surface of soil 2 (rare), with the report page.
