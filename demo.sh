@@ -34,12 +34,12 @@ echo "== wavetool check wt-fitted.csv (wavetool fit)"
 ../build/wavetool/wavetool check wt-fitted.csv
 
 # wavetool site: wavetool's fitted bedrock wave taken up through a soft column of two soils
-# (equivalent-linear), the surface motion checked; the results per sublayer in wt-site.csv.
+# (equivalent-linear); the results per sublayer in wt-site.csv. (The surface motion is not judged
+# against the bedrock's spectrum, which it is not meant to follow.)
 cp ../tests/wavetool/data/site_hardin.toml site.toml
 echo
 echo "== wavetool site site.toml wt-fitted.csv (surface motion in wt-surface.csv)"
 ../build/wavetool/wavetool site site.toml wt-fitted.csv -o wt-surface.csv --profile wt-site.csv
-../build/wavetool/wavetool check wt-surface.csv
 
 # wavetool suite: a seed drawn for each target and the PEER record of the tests, for the bedrock
 # (extremely rare) and the surface of soil 2 (rare), with the report page.
