@@ -1,8 +1,8 @@
 // The design fit's tuning: each heuristic it adds to fitwave's plain correction (target/computed
 // at every Fourier frequency), switched on or off by its own flag, with the constants it works
 // with. Each note says what a field does and the trial that set it. The trials are recorded in
-// docs/wavetool.md (the fit's method and its convergence); "failed N" counts the failing cases of
-// the 366 of build/bench/fit_trial_set at that round, unless it says otherwise.
+// docs/fit-trials.md, the method they serve in docs/design-fit.md; "failed N" counts the failing
+// cases of the 366 of build/bench/fit_trial_set at that round, unless it says otherwise.
 #pragma once
 
 #include <cstddef>
