@@ -165,13 +165,13 @@ int run_suite(const suite_options& o) {
     const wave_result w = source_wave(p.waves[f.wave], p.targets[f.target]);
     if (!w.ok()) return fail(plan_line_of(p, p.waves[f.wave], *w.error));
     const fit_overrides used = settings_of(p, f.target, f.wave);
-    const spectrum_request& target = p.targets[f.target].spectrum;
-    fit_input in = fit_input_of(w.w, criteria_window(target), used.keep_step.value_or(false));
-    if (const auto why = fit_refusal_of(in, target)) return fail({fit_name(p, f), 0, *why});
-    if (const std::string note = resampled_note(in); !note.empty()) {
+    fit_job_setup setup = set_up_fit(w.w, fit_name(p, f), p.targets[f.target].spectrum,
+                                     fit_settings_of(used), "the record's start and end");
+    if (!setup.ok()) return fail(*setup.refused);
+    if (const std::string note = resampled_note(setup.job.input); !note.empty()) {
       std::cerr << "wavetool: " << fit_name(p, f) << note << '\n';
     }
-    work.push_back({f, used, target, std::move(in), {}});
+    work.push_back({f, used, std::move(setup.job), {}});
   }
   if (const auto e = prepare_out_folder(dir, p, true)) return fail(*e);
   const auto start = std::chrono::steady_clock::now();
@@ -179,10 +179,6 @@ int run_suite(const suite_options& o) {
   std::optional<file_error> write_error;
   run_fits(work, o.jobs, o.threads, [&](std::size_t k) {
     const suite_fit& f = work[k];
-    if (f.result.refused) {
-      if (!write_error) write_error = file_error{fit_name(p, f.item), 0, *f.result.refused};
-      return;
-    }
     const auto e = write_fit(dir, p, f);
     if (e && !write_error) write_error = e;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
