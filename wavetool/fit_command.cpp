@@ -1,6 +1,4 @@
-#include <algorithm>
 #include <array>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
