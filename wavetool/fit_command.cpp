@@ -74,6 +74,39 @@ fit_settings fit_settings_of(const fit_options& o) {
   return f;
 }
 
+std::string pgd_text(const motion::iteration_report& k) {
+  char pgd[40];
+  std::snprintf(pgd, sizeof pgd, "PGD %.1f cm", k.pgd);
+  return pgd;
+}
+
+std::string given_pgd_limit(const motion::design_settings& settings) {
+  return waveio::short_text(settings.max_pgd) + " cm (--max-pgd)";
+}
+
+// One check the written iteration k fails, as the verdict names it: its value against its limit.
+std::string failed_text(const motion::failed_check& f, const motion::iteration_report& k,
+                        const motion::design_settings& settings, bool pgd_given) {
+  char part[80];
+  switch (f.check) {
+    case motion::fit_check::criterion: {
+      const motion::criterion_rule& rule = motion::criteria_rules[f.criterion];
+      std::snprintf(part, sizeof part, " criterion %zu %.6g %s %.2f;", f.criterion + 1,
+                    static_cast<double>(motion::measure(k.measures, f.criterion)),
+                    rule.compare == motion::comparison::at_least ? "<" : ">",
+                    static_cast<double>(rule.limit));
+      return part;
+    }
+    case motion::fit_check::rest:
+      return " not at rest;";
+    case motion::fit_check::displacement:
+      if (pgd_given) return " " + pgd_text(k) + " > " + given_pgd_limit(settings) + ";";
+      std::snprintf(part, sizeof part, " PGD %.1f cm > %.0f cm;", k.pgd, settings.max_pgd);
+      return part;
+  }
+  return {};
+}
+
 // The verdict: what passed, or every check of the written iteration that failed with its value
 // and its limit; with --keep-step at a coarse step, from which period the window is judged.
 // named: the spectrum's description, empty for fitwave's target. pgd_given: the limit of the
@@ -81,7 +114,6 @@ fit_settings fit_settings_of(const fit_options& o) {
 std::string verdict_line(const motion::design_result& r, const motion::design_settings& settings,
                          const std::string& named, bool pgd_given) {
   const motion::iteration_report& k = r.kept;
-  const motion::criteria& c = k.measures;
   std::string s = (r.passed ? "passed after " : "not passed after ") +
                   std::to_string(r.last.iteration) +
                   (r.last.iteration == 1 ? " iteration" : " iterations") +
@@ -96,12 +128,10 @@ std::string verdict_line(const motion::design_result& r, const motion::design_se
                   static_cast<double>(shortest), static_cast<double>(r.g.dt));
     judged = note;
   }
-  const std::string pgd_limit = waveio::short_text(settings.max_pgd) + " cm (--max-pgd)";
-  char pgd[40];
-  std::snprintf(pgd, sizeof pgd, "PGD %.1f cm", k.pgd);
   if (r.passed) {
-    const std::string within =
-        pgd_given && settings.rest ? ", " + std::string(pgd) + " within " + pgd_limit : "";
+    const std::string within = pgd_given && settings.rest
+                                   ? ", " + pgd_text(k) + " within " + given_pgd_limit(settings)
+                                   : "";
     return s +
            (settings.rest ? ": all four criteria met, at rest"
                           : ": all four criteria met (rest not required)") +
@@ -110,27 +140,7 @@ std::string verdict_line(const motion::design_result& r, const motion::design_se
   s += r.stopped_early ? " (no progress in " + std::to_string(settings.patience) + ")"
                        : std::string(" (the limit)");
   s += ", wrote iteration " + std::to_string(k.iteration) + ":";
-  for (const motion::failed_check& f : r.failed) {
-    char part[80];
-    switch (f.check) {
-      case motion::fit_check::criterion: {
-        const motion::criterion_rule& rule = motion::criteria_rules[f.criterion];
-        std::snprintf(part, sizeof part, " criterion %zu %.6g %s %.2f;", f.criterion + 1,
-                      static_cast<double>(motion::measure(c, f.criterion)),
-                      rule.compare == motion::comparison::at_least ? "<" : ">",
-                      static_cast<double>(rule.limit));
-        s += part;
-        break;
-      }
-      case motion::fit_check::rest:
-        s += " not at rest;";
-        break;
-      case motion::fit_check::displacement:
-        std::snprintf(part, sizeof part, " PGD %.1f cm > %.0f cm;", k.pgd, settings.max_pgd);
-        s += pgd_given ? " " + std::string(pgd) + " > " + pgd_limit + ";" : std::string(part);
-        break;
-    }
-  }
+  for (const motion::failed_check& f : r.failed) s += failed_text(f, k, settings, pgd_given);
   s.pop_back();  // the last ';'
   return s + judged + "\n";
 }
