@@ -11,6 +11,18 @@
 #include "motion/spectra_table.h"
 #include "textio/textio.h"
 
+namespace {
+
+// The build the tests hold fitwave to (tests/fitwave) takes every spectrum from the scalar
+// oscillator loop; the program takes them from the batched engine.
+#ifdef FITWAVE_SCALAR_LOOP_SPECTRUM
+constexpr motion::spectrum_method spectrum_method = motion::spectrum_method::scalar_loop;
+#else
+constexpr motion::spectrum_method spectrum_method = motion::spectrum_method::batched;
+#endif
+
+}  // namespace
+
 int main() {
   using namespace fitwave;
   using motion::cplx;
@@ -20,7 +32,7 @@ int main() {
   std::vector<float> time(capacity), ddy(capacity), eamp(capacity);
   std::vector<cplx> fds(capacity), fds1(capacity);
   motion::spectra_table resa(capacity);
-  motion::response_spectrum spectrum(capacity);
+  motion::response_spectrum spectrum(capacity, 0, motion::response_spectrum::h, spectrum_method);
 
   settings s = ask_settings();
   const wave w = read_wave(s.infile, time, ddy);

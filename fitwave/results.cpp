@@ -46,7 +46,7 @@ void write_spectra_table(std::span<const char> name, const motion::grid& g, std:
   std::vector<std::span<const float>> columns;
   for (std::size_t k = 0; k < ncolumns; ++k) columns.push_back(resa.column(k));
   unit_sink out(table_unit);
-  waveio::spectra_table_records(out, motion::table_row_pattern, g,
+  waveio::spectra_table_records(out, waveio::table_row_pattern, g,
                                 std::span<const textio::value>(iterations).first(nhead), columns);
   textio::close_text_file(table_unit);
 }
@@ -55,7 +55,7 @@ void write_fitted_wave(std::span<const char> name, const motion::grid& g, float 
                        std::span<const float> ddy, std::span<const float> eamp) {
   textio::open_text_file(fitted_unit, name_of(name));
   unit_sink out(fitted_unit);
-  waveio::fitted_wave_records(out, motion::table_row_pattern, g, ampfac, ddy, eamp);
+  waveio::fitted_wave_records(out, waveio::table_row_pattern, g, ampfac, ddy, eamp);
   textio::close_text_file(fitted_unit);
 }
 

@@ -143,27 +143,39 @@ double plausible_pgd(const design_spectrum& s, const displacement_tuning& limit)
   return limit.bedrock_limit * std::max(1.0, ratio);
 }
 
+std::vector<failed_check> failed_checks(const iteration_report& x,
+                                        const design_settings& settings) {
+  std::vector<failed_check> failed;
+  for (std::size_t k = 0; k < criteria_count; ++k) {
+    const criterion_rule& rule = criteria_rules[k];
+    const float value = measure(x.measures, k);
+    if (meets(rule, value)) continue;
+    const double ratio = static_cast<double>(value) / static_cast<double>(rule.limit);
+    failed.push_back({fit_check::criterion, k,
+                      rule.compare == comparison::at_least ? 1.0 - ratio : ratio - 1.0});
+  }
+  if (!settings.rest) return failed;
+  if (!at_rest(x.end)) {
+    failed.push_back({fit_check::rest, 0,
+                      std::max(std::abs(x.end.velocity) / rest_velocity_limit,
+                               std::abs(x.end.displacement) / rest_displacement_limit) -
+                          1.0});
+  }
+  if (settings.tuning.displacement.on && !(x.pgd <= settings.max_pgd)) {
+    failed.push_back({fit_check::displacement, 0, x.pgd / settings.max_pgd - 1.0});
+  }
+  return failed;
+}
+
 fit_shortfall shortfall_of(const iteration_report& x, const design_settings& settings) {
+  return shortfall_of(failed_checks(x, settings));
+}
+
+fit_shortfall shortfall_of(std::span<const failed_check> failed) {
   fit_shortfall f;
-  const auto check = [&f](bool ok, double violation) {
-    if (ok) return;
+  for (const failed_check& c : failed) {
     ++f.failed;
-    f.worst = std::max(f.worst, violation);
-  };
-  const criteria& c = x.measures;
-  const criteria_verdict v = judge(c);
-  const auto d = [](float value) { return static_cast<double>(value); };
-  check(v.cr1, 1.0 - d(c.cr1) / d(cr1_limit));
-  check(v.cr2, 1.0 - d(c.cr2) / d(cr2_limit));
-  check(v.cr3, d(c.cr3) / d(cr3_limit) - 1.0);
-  check(v.cr4, 1.0 - d(c.cr4) / d(cr4_limit));
-  if (settings.rest) {
-    check(at_rest(x.end), std::max(std::abs(x.end.velocity) / rest_velocity_limit,
-                                   std::abs(x.end.displacement) / rest_displacement_limit) -
-                              1.0);
-    if (settings.tuning.displacement.on) {
-      check(x.pgd <= settings.max_pgd, x.pgd / settings.max_pgd - 1.0);
-    }
+    f.worst = std::max(f.worst, c.violation);
   }
   if (!std::isfinite(f.worst)) f.worst = std::numeric_limits<double>::infinity();
   return f;
@@ -229,11 +241,13 @@ design_result design_fit(std::span<const float> wave, float dt, const design_set
     control.note_sum(r.last.measures.cr2);
     on_iteration(r.last);
     std::swap(current, sa);
-    const fit_shortfall now = shortfall_of(r.last, settings);
+    std::vector<failed_check> failed = failed_checks(r.last, settings);
+    const fit_shortfall now = shortfall_of(failed);
     if (it == 1 || now.better_than(best)) {
       best = now;
       stale = 0;
       r.kept = r.last;
+      r.failed = std::move(failed);
       r.wave.assign(ddy.begin(), ddy.begin() + static_cast<std::ptrdiff_t>(nt));
       r.final_sa = current;
     } else if (++stale >= settings.patience) {

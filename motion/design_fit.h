@@ -101,9 +101,24 @@ struct iteration_report {
   double pgd = 0.0;  // cm
 };
 
-// How far an iteration is from passing: how many of its checks fail (the four criteria and,
-// unless rest is off, rest and the peak displacement), and the largest violation among them,
-// relative to its limit (criterion 3 at 0.06 is 0.2, criterion 1 at 0.80 is 0.059).
+// The checks an iteration must pass: the four criteria and, unless rest is off, rest and the
+// peak displacement (the last where tuning.displacement is on).
+enum class fit_check { criterion, rest, displacement };
+
+// One check an iteration fails, with its violation relative to the limit (criterion 3 at 0.06
+// is 0.2, criterion 1 at 0.80 is 0.059); criterion: 0..3 for a criterion's check.
+struct failed_check {
+  fit_check check = fit_check::criterion;
+  std::size_t criterion = 0;
+  double violation = 0.0;
+};
+
+// Every check x fails under settings, in the order above: what the fit steers by and what its
+// verdict names.
+std::vector<failed_check> failed_checks(const iteration_report& x, const design_settings& settings);
+
+// How far an iteration is from passing: how many of its checks fail, and the largest violation
+// among them.
 struct fit_shortfall {
   std::int32_t failed = 0;
   double worst = 0.0;
@@ -111,20 +126,22 @@ struct fit_shortfall {
     return failed != other.failed ? failed < other.failed : worst < other.worst;
   }
 };
+fit_shortfall shortfall_of(std::span<const failed_check> failed);
 fit_shortfall shortfall_of(const iteration_report& x, const design_settings& settings);
 
 struct design_result {
   grid g;
   float ampfac = 1.0f;
-  std::vector<float> wave;      // nt samples of the kept iteration, as the file holds them
-  std::vector<float> eamp;      // the envelope at every sample, nf values
-  std::vector<float> target;    // the spectra at grid points j = 2..nom, element j-1
-  std::vector<float> input_sa;  // of the wave given
-  std::vector<float> final_sa;  // of the wave returned
-  iteration_report last;        // the last iteration run
-  iteration_report kept;        // the best iteration, whose wave is returned
-  bool passed = false;          // the kept iteration falls short in nothing
-  bool stopped_early = false;   // no progress in settings.patience iterations
+  std::vector<float> wave;           // nt samples of the kept iteration, as the file holds them
+  std::vector<float> eamp;           // the envelope at every sample, nf values
+  std::vector<float> target;         // the spectra at grid points j = 2..nom, element j-1
+  std::vector<float> input_sa;       // of the wave given
+  std::vector<float> final_sa;       // of the wave returned
+  iteration_report last;             // the last iteration run
+  iteration_report kept;             // the best iteration, whose wave is returned
+  std::vector<failed_check> failed;  // every check the kept iteration fails
+  bool passed = false;               // the kept iteration falls short in nothing
+  bool stopped_early = false;        // no progress in settings.patience iterations
   unfit_reason reason = unfit_reason::none;  // why nothing was fitted
 };
 

@@ -1,29 +1,25 @@
 #include "motion/response_spectrum.h"
 
-#include <atomic>
 #include <numbers>
 
 #include "motion/grid.h"
 #include "numeric/response.h"
 
 namespace motion {
-namespace {
 
-// Constant-initialised, so that a switch flipped before main cannot be reset afterwards.
-std::atomic<bool> reference_spectrum{false};
-
-}  // namespace
-
-void use_reference_spectrum(bool on) {
-  reference_spectrum.store(on);
-}
-
-response_spectrum::response_spectrum(std::size_t size, int threads, float damping)
-    : damping_(damping), omega_(size), acc_(size), vel_(size), dis_(size), engine_(threads) {}
+response_spectrum::response_spectrum(std::size_t size, int threads, float damping,
+                                     spectrum_method method)
+    : damping_(damping),
+      method_(method),
+      omega_(size),
+      acc_(size),
+      vel_(size),
+      dis_(size),
+      engine_(threads) {}
 
 void response_spectrum::compute(std::span<const float> ddy, std::int32_t nt, float dt, float dom,
                                 std::int32_t nom, std::span<float> sa) {
-  if (reference_spectrum.load()) {
+  if (method_ == spectrum_method::scalar_loop) {
     float sv = 0.0f;
     float sd = 0.0f;
     for (std::int32_t j = 2; j <= nom; ++j) {

@@ -11,9 +11,10 @@
 
 namespace motion {
 
-// Selects, for every response_spectrum, the scalar oscillator loop (true) instead of the
-// batched engine (false, the default). Both give the same values bit for bit; tests compare them.
-void use_reference_spectrum(bool on);
+// How a response_spectrum computes: the batched engine, or the scalar oscillator loop in which
+// fitwave's arithmetic is first written. Both give the same values bit for bit; the tests hold a
+// fitwave built on the loop to the program's bytes.
+enum class spectrum_method { batched, scalar_loop };
 
 // Owns the frequency list, the oscillator histories of the scalar loop and the threads of the
 // batched engine; construct it once, at the start of a run. threads as for the engine (<= 0: one
@@ -23,7 +24,8 @@ class response_spectrum {
   // Damping ratio of every oscillator by default: 5 % of critical.
   static constexpr float h = 0.05f;
 
-  explicit response_spectrum(std::size_t size, int threads = 0, float damping = h);
+  explicit response_spectrum(std::size_t size, int threads = 0, float damping = h,
+                             spectrum_method method = spectrum_method::batched);
 
   // For j = 2..nom, sa[j-1] = peak absolute acceleration (gal) of the oscillator with
   // omega = (j-1)*dom (rad/s) under ddy[0..nt-1] (gal) at step dt (s). sa[0] is left alone.
@@ -33,6 +35,7 @@ class response_spectrum {
 
  private:
   float damping_;
+  spectrum_method method_;
   std::vector<float> omega_, acc_, vel_, dis_;
   numeric::spectrum_engine engine_;
 };

@@ -66,4 +66,19 @@ void shape_with_envelope(std::span<double> acc, double dt, const seed_corners& c
   }
 }
 
+seed_corners default_corners(const seed_grid& g) {
+  seed_corners c;
+  c.te = g.nt * g.dt;
+  return c;
+}
+
+std::vector<double> draw_seed(std::int32_t seed, const seed_grid& g, const design_spectrum& s,
+                              const seed_corners& c) {
+  std::vector<std::complex<double>> fx(static_cast<std::size_t>(g.nf));
+  std::vector<double> acc(static_cast<std::size_t>(g.nt));
+  seed_wave(seed, g, s, fx, acc);
+  shape_with_envelope(acc, g.dt, c);
+  return acc;
+}
+
 }  // namespace motion

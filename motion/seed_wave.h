@@ -5,6 +5,7 @@
 #include <complex>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "motion/design_spectrum.h"
 #include "motion/grid.h"
@@ -65,9 +66,17 @@ struct seed_corners {
   double te = 0.0;
 };
 inline constexpr double seed_envelope_level = 0.1;  // afac, the envelope's level at td
+// The corners of a seed that is given none: the defaults, te at the end of its nt samples.
+seed_corners default_corners(const seed_grid& g);
 
 // Multiplies sample i of acc, at time i*dt, by denvamp(i*dt, tb, tc, td, te, afac). Corners in
 // any order are taken as given. Never fails.
 void shape_with_envelope(std::span<double> acc, double dt, const seed_corners& c);
+
+// The seed wave of the number seed as seedwave, `wavetool seed` and a plan draw it: seed_wave on
+// grid g for spectrum s, shaped with corners c; g.nt samples (gal). The spectrum must cover the
+// seed (covers_seed). Never fails.
+std::vector<double> draw_seed(std::int32_t seed, const seed_grid& g, const design_spectrum& s,
+                              const seed_corners& c);
 
 }  // namespace motion

@@ -1,11 +1,10 @@
 // The table of spectra of a fit: the target and the spectrum after each iteration at every grid
-// point, and how it is laid out as text (a header, then one row per period, longest first).
+// point, one row per period, longest first (its text in waveio/fit_layouts.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <string_view>
 #include <vector>
 
 namespace motion {
@@ -33,21 +32,10 @@ class spectra_table {
   std::vector<float> resa_;
 };
 
-// Edit patterns of the header (the iteration numbers) and of a row (the period, then values).
-inline constexpr std::string_view table_header_pattern =
-    "('period(sec),kokuji1461',20(',Iteration No.',I3))";
-inline constexpr std::string_view table_row_pattern = "(F8.4,20(',',E12.4))";
-
-// Significant digits of the values a row holds after the first: the digits after the point of
-// the pattern's last descriptor (E12.4). What a fitted wave holds, and so what a fit rounds to.
-inline constexpr int written_digits = [] {
-  const std::string_view p = table_row_pattern;
-  int digits = 0;
-  for (std::size_t k = p.rfind('.') + 1; k < p.size() && p[k] >= '0' && p[k] <= '9'; ++k) {
-    digits = digits * 10 + (p[k] - '0');
-  }
-  return digits;
-}();
+// Significant digits of the values a fitted wave's file and the spectra table hold after the
+// time or period (fitwave's E12.4, whose pattern lives with the layouts in waveio and is checked
+// against this): what the design fit rounds every value to.
+inline constexpr int written_digits = 4;
 
 // Thins the rows, fed in increasing period: a row is kept unless its period lies less than
 // 0.01 s from the period of the last row kept.

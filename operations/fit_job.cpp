@@ -6,23 +6,31 @@
 
 namespace wavetool {
 
-std::optional<std::string> fit_refusal_of(const fit_input& in, const spectrum_request& target) {
-  const auto samples = static_cast<std::int32_t>(in.w.acc.size());
-  if (motion::transform_length(samples, motion::max_design_transform_length).nf == 0) {
-    return too_many_samples(in, "the record's start and end");
+fit_job_setup set_up_fit(const wave& given, const std::string& shown,
+                         const spectrum_request& target, const fit_settings& settings,
+                         std::string_view cut_with) {
+  const motion::period_window judged = criteria_window(target);
+  fit_job_setup r;
+  r.job.input = fit_input_of(given, judged, settings.keep_step);
+  if (auto why = fit_refusal_text(r.job.input, judged, cut_with)) {
+    // The engineer cuts the wave as recorded: a wave too long already at its own step is told so.
+    if (r.job.input.recorded_step != 0.0f) {
+      if (auto own = fit_refusal_text(fit_input{given}, judged, cut_with)) why = std::move(own);
+    }
+    r.refused = file_error{shown, 0, std::move(*why)};
+    return r;
   }
-  return unjudged_criterion(in.w, criteria_window(target));
+  r.job.settings = settings.design;
+  r.job.pgd_given = settings.max_pgd.has_value();
+  aim_at(r.job.settings, target, r.job.input, settings.max_pgd);
+  return r;
 }
 
 fit_job_result run_fit_job(
-    const fit_input& in, const spectrum_request& target, motion::design_settings s,
-    std::optional<double> max_pgd,
-    const std::function<void(const motion::iteration_report&)>& on_iteration) {
+    const fit_job& job, const std::function<void(const motion::iteration_report&)>& on_iteration) {
   fit_job_result r;
-  const wave& w = in.w;
-  if ((r.refused = fit_refusal_of(in, target))) return r;
-  aim_at(s, target, in, max_pgd);
-  r.fit = motion::design_fit(w.acc, w.dt, s, on_iteration);
+  const wave& w = job.input.w;
+  r.fit = motion::design_fit(w.acc, w.dt, job.settings, on_iteration);
   r.wave_text = fitted_wave_text(r.fit);
   // The measures of the wave as the file holds it, as `wavetool check` reads it.
   const wave_result back = parse_wave(r.wave_text, "fitted");

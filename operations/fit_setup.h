@@ -34,13 +34,13 @@ std::string resampled_note(const fit_input& in);
 void aim_at(motion::design_settings& s, const spectrum_request& r, const fit_input& in,
             std::optional<double> max_pgd);
 
-// Why a wave of more samples than the longest transform cannot be fitted, in the user's terms:
-// the count and step it would be fitted at, and the longest window to cut with cut_with (the
-// caller's names for a window's start and end).
-std::string too_many_samples(const fit_input& in, std::string_view cut_with);
-
-// The first criterion whose window holds no period of w's grid, in the user's terms; nothing
-// when every criterion can be judged.
-std::optional<std::string> unjudged_criterion(const wave& w, const motion::period_window& judged);
+// Why the wave in cannot be fitted, in the user's terms, or nothing: more samples than the
+// longest transform (the count and step it would be fitted at, and the longest window to cut
+// with cut_with, the caller's words for a window's start and end), or the first criterion whose
+// window holds no period of its grid. A wave the readers refuse (fewer than 2 samples, a bad
+// step) never comes here.
+std::optional<std::string> fit_refusal_text(const fit_input& in,
+                                            const motion::period_window& judged,
+                                            std::string_view cut_with);
 
 }  // namespace wavetool

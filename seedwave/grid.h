@@ -7,10 +7,13 @@
 #include <cstdint>
 #include <numbers>
 
+#include "motion/seed_wave.h"
+
 namespace seedwave {
 
-inline constexpr std::int32_t nt = 8192;          // samples of the seed wave
-inline constexpr double dt = 0.01;                // time step (s)
+// Every seed's default length and step, seedwave's fixed ones.
+inline constexpr std::int32_t nt = motion::default_seed_samples;  // samples of the seed wave
+inline constexpr double dt = motion::default_seed_dt;             // time step (s)
 inline constexpr std::int32_t capacity = 131080;  // declared length of the program's arrays
 inline constexpr double pi = std::numbers::pi;    // 4*atan(1) to full double precision
 inline constexpr double dur = nt * dt;            // duration (s)

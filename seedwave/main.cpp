@@ -2,7 +2,6 @@
 // design target spectrum, shapes it with the four-corner envelope and writes it as a
 // comma-separated file of time and acceleration.
 #include <array>
-#include <complex>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -48,21 +47,16 @@ std::array<char, 50> ask_output_name() {
 int main() {
   start_run();
 
-  std::vector<std::complex<double>> fx(seedwave::capacity);
-  std::vector<double> acc(seedwave::capacity);
-  std::int32_t idum = ask_seed();
+  const std::int32_t seed = ask_seed();
   print_grid();
-  // The 1461 bedrock spectrum at its defaults, drawn on the program's fixed grid.
   const motion::seed_grid grid = motion::make_seed_grid(seedwave::nt, seedwave::dt);
-  motion::seed_wave(idum, grid, motion::design_spectrum{}, fx, acc);
-
-  motion::seed_corners corners;
-  corners.te = seedwave::dur;
+  motion::seed_corners corners = motion::default_corners(grid);
   dialogue::ask_corner_times(corners.tb, corners.tc, corners.td, corners.te);
   const std::array<char, 50> infile = ask_output_name();
 
-  const std::span<double> wave = std::span(acc).first(seedwave::nt);
-  motion::shape_with_envelope(wave, seedwave::dt, corners);
+  // The 1461 bedrock spectrum at its defaults, drawn on the program's fixed grid.
+  const std::vector<double> wave =
+      motion::draw_seed(seed, grid, motion::design_spectrum{}, corners);
   seedwave::write_seed_file(std::string_view(infile.data(), infile.size()), wave);
   stop_run();
 }

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "motion/seed_wave.h"
+#include "operations/envelope_corners.h"
 #include "operations/wave_file.h"
 #include "suite/plan_values.h"
 #include "suite/suite_files.h"
@@ -31,17 +32,15 @@ bool file_name_like(std::string_view s) {
 // Fit keys; false when the key is not one.
 bool read_fit_key(checker& c, const std::string& key, const toml::node& n, fit_overrides& f) {
   if (key == "corners") {
-    constexpr std::string_view what =
-        "four numbers [TB, TC, TD, TE] with 0 <= TB <= TC <= TD <= TE, TE > 0";
+    const std::string what = std::string("four numbers [TB, TC, TD, TE] with ") + corners_rule;
     if (const auto v = numbers(c, key, n, 4, what)) {
-      const std::vector<double>& t = *v;
-      if (!(0.0 <= t[0] && t[0] <= t[1] && t[1] <= t[2] && t[2] <= t[3] && t[3] > 0.0 &&
-            std::isfinite(t[3]))) {
-        c.fail(line_of(n), "corners: expected " + std::string(what));
+      const auto t = ordered_corners(*v);
+      if (!t) {
+        c.fail(line_of(n), "corners: expected " + what);
         return true;
       }
-      f.corners = {static_cast<float>(t[0]), static_cast<float>(t[1]), static_cast<float>(t[2]),
-                   static_cast<float>(t[3])};
+      f.corners = {static_cast<float>((*t)[0]), static_cast<float>((*t)[1]),
+                   static_cast<float>((*t)[2]), static_cast<float>((*t)[3])};
     }
   } else if (key == "max_iterations") {
     f.max_iterations = integer_in(c, key, n, 1, 1000);

@@ -15,6 +15,7 @@
 #include "files/file_error.h"
 #include "motion/design_fit.h"
 #include "motion/seed_wave.h"
+#include "operations/fit_job.h"
 #include "operations/spectrum_request.h"
 #include "operations/wave_file.h"
 #include "waveio/records.h"
@@ -101,6 +102,8 @@ inline constexpr std::array<std::string_view, 3> export_layouts{"columns", "open
 
 // The design settings of a plan's fit options: unset keys keep the fit's own defaults.
 motion::design_settings design_settings_of(const fit_overrides& f);
+// All a plan's fit options ask of one fit, as `wavetool fit` takes them from its options.
+fit_settings fit_settings_of(const fit_overrides& f);
 
 // The wave a plan's source gives for a target: a record exactly as `wavetool import` writes it
 // and `wavetool fit` reads it back; a seed drawn for the target's spectrum exactly as `wavetool

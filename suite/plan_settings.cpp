@@ -1,7 +1,6 @@
 // What a read plan asks of each fit: a seed's grid, and the fit keys of [defaults], the target
 // and the wave, the wave's winning over its target's over the defaults', and the wave a source
 // gives.
-#include <complex>
 #include <vector>
 
 #include "motion/seed_wave.h"
@@ -38,16 +37,19 @@ motion::design_settings design_settings_of(const fit_overrides& f) {
   return s;
 }
 
+fit_settings fit_settings_of(const fit_overrides& f) {
+  fit_settings s;
+  s.design = design_settings_of(f);
+  s.keep_step = f.keep_step.value_or(false);
+  s.max_pgd = f.max_pgd;
+  return s;
+}
+
 wave_result source_wave(const plan_wave& w, const plan_target& t) {
   if (const seed_source* seed = std::get_if<seed_source>(&w.source)) {
     const motion::seed_grid g = seed_grid_of(*seed);
-    std::vector<std::complex<double>> fx(static_cast<std::size_t>(g.nf));
-    std::vector<double> acc(static_cast<std::size_t>(g.nt));
-    auto idum = static_cast<std::int32_t>(seed->seed);
-    motion::seed_wave(idum, g, t.spectrum.spectrum, fx, acc);
-    motion::seed_corners corners;
-    corners.te = g.nt * g.dt;
-    motion::shape_with_envelope(acc, g.dt, corners);
+    const std::vector<double> acc = motion::draw_seed(
+        static_cast<std::int32_t>(seed->seed), g, t.spectrum.spectrum, motion::default_corners(g));
     return parse_wave(waveio::seed_file_text(acc, g.dt), w.name);
   }
   const record_source& rec = std::get<record_source>(w.source);

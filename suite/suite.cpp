@@ -19,14 +19,12 @@ void run_fits(std::vector<suite_fit>& fits, int jobs, int threads,
   const int engine_threads =
       threads > 0 ? threads
                   : threads_per_fit(static_cast<int>(std::max<std::size_t>(1, workers)), cores);
+  for (suite_fit& f : fits) f.job.settings.threads = engine_threads;
   std::atomic<std::size_t> next{0};
   std::mutex done;
   const auto work = [&] {
     for (std::size_t k = next++; k < fits.size(); k = next++) {
-      motion::design_settings s = design_settings_of(fits[k].used);
-      s.threads = engine_threads;
-      fits[k].result = run_fit_job(fits[k].input, fits[k].target, s, fits[k].used.max_pgd,
-                                   [](const motion::iteration_report&) {});
+      fits[k].result = run_fit_job(fits[k].job, [](const motion::iteration_report&) {});
       const std::lock_guard<std::mutex> lock(done);
       on_done(k);
     }

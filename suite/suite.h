@@ -15,8 +15,7 @@ namespace wavetool {
 struct suite_fit {
   fit_item item;
   fit_overrides used;
-  spectrum_request target;
-  fit_input input;
+  fit_job job;
   fit_job_result result;
 };
 

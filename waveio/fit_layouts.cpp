@@ -22,7 +22,7 @@ void text_sink::pattern_record(std::string_view pattern, std::span<const textio:
 }
 
 std::string row_pattern_for(float largest) {
-  const std::string_view fitwave = motion::table_row_pattern;  // "(F8.4,...": width at [2]
+  const std::string_view fitwave = table_row_pattern;  // "(F8.4,...": width at [2]
   int width = 8;
   // F<w>.4 holds up to 10^(w-5) less half a unit of the fourth decimal.
   for (double limit = 1000.0; width < 40 && static_cast<double>(largest) >= limit - 0.00005;
@@ -48,7 +48,7 @@ void fitted_wave_records(record_sink& out, std::string_view row_pattern, const m
 void spectra_table_records(record_sink& out, std::string_view row_pattern, const motion::grid& g,
                            std::span<const textio::value> iterations,
                            std::span<const std::span<const float>> columns) {
-  out.pattern_record(motion::table_header_pattern, iterations);
+  out.pattern_record(table_header_pattern, iterations);
   std::vector<textio::value> row(1 + columns.size(), 0.0f);
   motion::row_thinning thinning;
   for (std::int32_t j = g.nom; j >= 2; --j) {

@@ -10,9 +10,27 @@
 #include <string_view>
 
 #include "motion/grid.h"
+#include "motion/spectra_table.h"
 #include "textio/textio.h"
 
 namespace waveio {
+
+// fitwave's edit patterns of the spectra table's header (the iteration numbers) and of a row (the
+// period or time, then values), which its fitted wave shares.
+inline constexpr std::string_view table_header_pattern =
+    "('period(sec),kokuji1461',20(',Iteration No.',I3))";
+inline constexpr std::string_view table_row_pattern = "(F8.4,20(',',E12.4))";
+
+// The digits after the point of the row pattern's last descriptor (E12.4): the significant
+// digits its values keep, which the design fit rounds to.
+static_assert([] {
+  const std::string_view p = table_row_pattern;
+  int digits = 0;
+  for (std::size_t k = p.rfind('.') + 1; k < p.size() && p[k] >= '0' && p[k] <= '9'; ++k) {
+    digits = digits * 10 + (p[k] - '0');
+  }
+  return digits;
+}() == motion::written_digits);
 
 // Where the records of a layout go, one at a time.
 class record_sink {

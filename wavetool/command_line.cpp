@@ -172,11 +172,6 @@ CLI::Validator real_with(std::string what, std::function<bool(double)> ok) {
       "");
 }
 
-bool ordered_corners(const std::vector<double>& c) {
-  return c.size() == 4 && 0.0 <= c[0] && c[0] <= c[1] && c[1] <= c[2] && c[2] <= c[3] &&
-         c[3] > 0.0 && std::isfinite(c[3]);
-}
-
 void add_spectrum_options(CLI::App& sub, spectrum_keys& keys) {
   struct option {
     const char* key;

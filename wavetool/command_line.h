@@ -35,11 +35,6 @@ CLI::Validator word_in(std::vector<std::string> words);
 // a number (the text layer's scanner, finite) for which ok holds, described by what.
 CLI::Validator real_with(std::string what, std::function<bool(double)> ok);
 
-// The envelope's corners TB,TC,TD,TE as the command line gives them, when they are four finite
-// numbers with 0 <= TB <= TC <= TD <= TE and TE > 0.
-inline constexpr const char* corners_rule = "0 <= TB <= TC <= TD <= TE, TE > 0";
-bool ordered_corners(const std::vector<double>& c);
-
 // Adds the options --spectrum ... --window to a subcommand; each one given is stored in keys,
 // which must outlive the parse.
 void add_spectrum_options(CLI::App& sub, spectrum_keys& keys);

@@ -1,6 +1,4 @@
-#include <algorithm>
 #include <array>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -13,8 +11,9 @@
 #include "motion/fit.h"
 #include "motion/target_grid.h"
 #include "operations/check.h"
+#include "operations/envelope_corners.h"
 #include "operations/fit_files.h"
-#include "operations/fit_setup.h"
+#include "operations/fit_job.h"
 #include "operations/spectrum_request.h"
 #include "operations/wave_file.h"
 #include "waveio/text_fields.h"
@@ -62,6 +61,52 @@ std::string progress_line(const motion::iteration_report& x) {
   return {line, static_cast<std::size_t>(n)};
 }
 
+// What the options ask of the fit; the options' checks have taken every text already.
+fit_settings fit_settings_of(const fit_options& o) {
+  fit_settings f;
+  const std::array<double, 4> c = *corners_from_text(o.corners);
+  f.design.corners = {static_cast<float>(c[0]), static_cast<float>(c[1]), static_cast<float>(c[2]),
+                      static_cast<float>(c[3])};
+  f.design.max_iterations = static_cast<std::int32_t>(*parse_whole(o.max_iterations));
+  f.design.rest = !o.no_rest;
+  f.keep_step = o.keep_step;
+  if (!o.max_pgd.empty()) f.max_pgd = parse_real(o.max_pgd);
+  return f;
+}
+
+std::string pgd_text(const motion::iteration_report& k) {
+  char pgd[40];
+  std::snprintf(pgd, sizeof pgd, "PGD %.1f cm", k.pgd);
+  return pgd;
+}
+
+std::string given_pgd_limit(const motion::design_settings& settings) {
+  return waveio::short_text(settings.max_pgd) + " cm (--max-pgd)";
+}
+
+// One check the written iteration k fails, as the verdict names it: its value against its limit.
+std::string failed_text(const motion::failed_check& f, const motion::iteration_report& k,
+                        const motion::design_settings& settings, bool pgd_given) {
+  char part[80];
+  switch (f.check) {
+    case motion::fit_check::criterion: {
+      const motion::criterion_rule& rule = motion::criteria_rules[f.criterion];
+      std::snprintf(part, sizeof part, " criterion %zu %.6g %s %.2f;", f.criterion + 1,
+                    static_cast<double>(motion::measure(k.measures, f.criterion)),
+                    rule.compare == motion::comparison::at_least ? "<" : ">",
+                    static_cast<double>(rule.limit));
+      return part;
+    }
+    case motion::fit_check::rest:
+      return " not at rest;";
+    case motion::fit_check::displacement:
+      if (pgd_given) return " " + pgd_text(k) + " > " + given_pgd_limit(settings) + ";";
+      std::snprintf(part, sizeof part, " PGD %.1f cm > %.0f cm;", k.pgd, settings.max_pgd);
+      return part;
+  }
+  return {};
+}
+
 // The verdict: what passed, or every check of the written iteration that failed with its value
 // and its limit; with --keep-step at a coarse step, from which period the window is judged.
 // named: the spectrum's description, empty for fitwave's target. pgd_given: the limit of the
@@ -69,7 +114,6 @@ std::string progress_line(const motion::iteration_report& x) {
 std::string verdict_line(const motion::design_result& r, const motion::design_settings& settings,
                          const std::string& named, bool pgd_given) {
   const motion::iteration_report& k = r.kept;
-  const motion::criteria& c = k.measures;
   std::string s = (r.passed ? "passed after " : "not passed after ") +
                   std::to_string(r.last.iteration) +
                   (r.last.iteration == 1 ? " iteration" : " iterations") +
@@ -84,12 +128,10 @@ std::string verdict_line(const motion::design_result& r, const motion::design_se
                   static_cast<double>(shortest), static_cast<double>(r.g.dt));
     judged = note;
   }
-  const std::string pgd_limit = waveio::short_text(settings.max_pgd) + " cm (--max-pgd)";
-  char pgd[40];
-  std::snprintf(pgd, sizeof pgd, "PGD %.1f cm", k.pgd);
   if (r.passed) {
-    const std::string within =
-        pgd_given && settings.rest ? ", " + std::string(pgd) + " within " + pgd_limit : "";
+    const std::string within = pgd_given && settings.rest
+                                   ? ", " + pgd_text(k) + " within " + given_pgd_limit(settings)
+                                   : "";
     return s +
            (settings.rest ? ": all four criteria met, at rest"
                           : ": all four criteria met (rest not required)") +
@@ -98,40 +140,9 @@ std::string verdict_line(const motion::design_result& r, const motion::design_se
   s += r.stopped_early ? " (no progress in " + std::to_string(settings.patience) + ")"
                        : std::string(" (the limit)");
   s += ", wrote iteration " + std::to_string(k.iteration) + ":";
-  for (std::size_t n = 0; n < motion::criteria_count; ++n) {
-    const motion::criterion_rule& rule = motion::criteria_rules[n];
-    const float value = motion::measure(c, n);
-    if (motion::meets(rule, value)) continue;
-    char part[80];
-    std::snprintf(
-        part, sizeof part, " criterion %zu %.6g %s %.2f;", n + 1, static_cast<double>(value),
-        rule.compare == motion::comparison::at_least ? "<" : ">", static_cast<double>(rule.limit));
-    s += part;
-  }
-  if (settings.rest && !motion::at_rest(k.end)) s += " not at rest;";
-  if (settings.rest && !(k.pgd <= settings.max_pgd)) {
-    char part[80];
-    std::snprintf(part, sizeof part, " PGD %.1f cm > %.0f cm;", k.pgd, settings.max_pgd);
-    s += pgd_given ? " " + std::string(pgd) + " > " + pgd_limit + ";" : std::string(part);
-  }
+  for (const motion::failed_check& f : r.failed) s += failed_text(f, k, settings, pgd_given);
   s.pop_back();  // the last ';'
   return s + judged + "\n";
-}
-
-// Why the wave cannot be fitted, in the user's terms, or nothing.
-std::optional<file_error> refusal_of(const fit_input& in, const std::string& file,
-                                     const motion::period_window& judged) {
-  const wave& w = in.w;
-  const auto nt = static_cast<std::int32_t>(std::min<std::size_t>(w.acc.size(), INT32_MAX));
-  switch (motion::fit_refusal(nt, w.dt, judged)) {
-    case motion::unfit_reason::too_many_samples:
-      return file_error{file, 0, too_many_samples(in, "wavetool import --start/--end")};
-    case motion::unfit_reason::empty_window: {
-      return file_error{file, 0, unjudged_criterion(w, judged).value_or("")};
-    }
-    default:  // the reader has refused a wave of fewer than 2 samples or a bad step
-      return std::nullopt;
-  }
 }
 
 // What the envelope does with corners that do not frame the wave: they are taken as given, and
@@ -164,7 +175,6 @@ int run_fit(const fit_options& o, spectrum_request request) {
     std::cerr << describe(*spectrum_error) << '\n';
     return exit_bad_input;
   }
-  const motion::period_window judged = criteria_window(request);
   const wave_result in = read_wave(o.wave);
   if (!in.ok()) {
     std::cerr << describe(*in.error) << '\n';
@@ -172,17 +182,13 @@ int run_fit(const fit_options& o, spectrum_request request) {
   }
   const std::string shown_name =
       o.wave == files::standard_stream ? std::string(files::standard_input_name) : o.wave;
-  const fit_input prepared = fit_input_of(in.w, judged, o.keep_step);
-  const wave& fitted_input = prepared.w;
-  if (const auto refusal = refusal_of(prepared, shown_name, judged)) {
-    // Told of the wave as given where it is refused already at its own step.
-    std::cerr << describe(refusal_of(fit_input{in.w}, shown_name, judged).value_or(*refusal))
-              << '\n';
+  const fit_job_setup setup =
+      set_up_fit(in.w, shown_name, request, fit_settings_of(o), "wavetool import --start/--end");
+  if (!setup.ok()) {
+    std::cerr << describe(*setup.refused) << '\n';
     return exit_bad_input;
   }
-  const std::vector<double> c = *parse_reals(o.corners);
-  const motion::corner_times corners{static_cast<float>(c[0]), static_cast<float>(c[1]),
-                                     static_cast<float>(c[2]), static_cast<float>(c[3])};
+  const fit_job& job = setup.job;
   // Every output is checked before the iterations, and written with the others or not at all.
   files::output_files outputs;
   for (const std::string& name : {o.output, o.spectra}) {
@@ -192,37 +198,29 @@ int run_fit(const fit_options& o, spectrum_request request) {
       return exit_bad_input;
     }
   }
-  if (const std::string note = resampled_note(prepared); !note.empty()) {
+  if (const std::string note = resampled_note(job.input); !note.empty()) {
     std::cerr << "wavetool: " << shown_name << note << '\n';
   }
-  for (const std::string& note : envelope_notes(corners, fitted_input)) {
+  for (const std::string& note : envelope_notes(job.settings.corners, job.input.w)) {
     std::cerr << "wavetool: note: " << note << '\n';
   }
   std::ostream& console = outputs.to_standard_output() ? std::cerr : std::cout;
-  motion::design_settings s;
-  s.corners = corners;
-  s.max_iterations = static_cast<std::int32_t>(*parse_whole(o.max_iterations));
-  s.rest = !o.no_rest;
-  const std::optional<double> max_pgd =
-      o.max_pgd.empty() ? std::nullopt : std::optional<double>(parse_real(o.max_pgd));
-  aim_at(s, request, prepared, max_pgd);
   std::string named;
   if (!motion::is_fitwave_target(request.spectrum)) {
     named = motion::description(request.spectrum);
     console << "fitting to " << named << '\n';
   }
-  const motion::design_result r = motion::design_fit(
-      fitted_input.acc, fitted_input.dt, s,
-      [&console](const motion::iteration_report& x) { console << progress_line(x) << std::flush; });
-  const std::string wave_text = fitted_wave_text(r);
-  const std::string table = o.spectra.empty() ? std::string() : spectra_table_text(r, named);
-  const std::string_view texts[] = {wave_text, table};
+  const fit_job_result r = run_fit_job(job, [&console](const motion::iteration_report& x) {
+    console << progress_line(x) << std::flush;
+  });
+  const std::string table = o.spectra.empty() ? std::string() : spectra_table_text(r.fit, named);
+  const std::string_view texts[] = {r.wave_text, table};
   if (const auto e = outputs.commit(texts)) {
     std::cerr << describe(*e) << '\n';
     return exit_bad_input;
   }
-  console << verdict_line(r, s, named, max_pgd.has_value());
-  return r.passed ? 0 : exit_limit_reached;
+  console << verdict_line(r.fit, job.settings, named, job.pgd_given);
+  return r.fit.passed ? 0 : exit_limit_reached;
 }
 
 }  // namespace
@@ -239,10 +237,9 @@ void add_fit_command(CLI::App& app, int& status) {
                   "envelope corner times TB,TC,TD,TE (s), default " + corners_text())
       ->check(CLI::Validator(
           [](std::string& text) {
-            const auto v = parse_reals(text);
-            return v && ordered_corners(*v) ? std::string()
-                                            : std::string("expected TB,TC,TD,TE with ") +
-                                                  corners_rule + ", found " + waveio::quoted(text);
+            return corners_from_text(text) ? std::string()
+                                           : std::string("expected TB,TC,TD,TE with ") +
+                                                 corners_rule + ", found " + waveio::quoted(text);
           },
           ""));
   sub->add_option("--max-iterations", o->max_iterations, "most iterations (default 30)")

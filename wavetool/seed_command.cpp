@@ -1,5 +1,4 @@
 #include <cmath>
-#include <complex>
 #include <cstdint>
 #include <iostream>
 #include <memory>
@@ -7,6 +6,7 @@
 #include <vector>
 
 #include "motion/seed_wave.h"
+#include "operations/envelope_corners.h"
 #include "operations/spectrum_request.h"
 #include "operations/wave_file.h"
 #include "waveio/seed_file.h"
@@ -74,8 +74,8 @@ seed_plan checked_plan(const seed_options& o, const CLI::App& sub) {
                                    waveio::short_text(dt) + " s");
   }
   p.grid = motion::make_seed_grid(static_cast<std::int32_t>(samples), dt);
-  const double end = p.grid.nt * dt;
-  p.corners.te = end;
+  p.corners = motion::default_corners(p.grid);
+  const double end = p.corners.te;
   if (o.corners.empty()) {
     if (end < p.corners.td) {
       throw CLI::ValidationError(
@@ -83,10 +83,9 @@ seed_plan checked_plan(const seed_options& o, const CLI::App& sub) {
     }
     return p;
   }
-  const auto v = parse_reals(o.corners);
-  if (!v || !ordered_corners(*v))
-    throw CLI::ValidationError("--corners", std::string("expected ") + corners_rule);
-  p.corners = {(*v)[0], (*v)[1], (*v)[2], (*v)[3]};
+  const auto corners = corners_from_text(o.corners);
+  if (!corners) throw CLI::ValidationError("--corners", std::string("expected ") + corners_rule);
+  p.corners = {(*corners)[0], (*corners)[1], (*corners)[2], (*corners)[3]};
   return p;
 }
 
@@ -106,11 +105,8 @@ int run_seed(const seed_options& o, seed_plan p) {
               << '\n';
     return exit_bad_input;
   }
-  std::vector<std::complex<double>> fx(static_cast<std::size_t>(g.nf));
-  std::vector<double> acc(static_cast<std::size_t>(g.nt));
-  auto idum = static_cast<std::int32_t>(*parse_whole(o.seed));
-  motion::seed_wave(idum, g, p.request.spectrum, fx, acc);
-  motion::shape_with_envelope(acc, g.dt, p.corners);
+  const std::vector<double> acc = motion::draw_seed(static_cast<std::int32_t>(*parse_whole(o.seed)),
+                                                    g, p.request.spectrum, p.corners);
   if (const auto e = files::write_atomically(o.output, waveio::seed_file_text(acc, g.dt))) {
     std::cerr << describe(*e) << '\n';
     return exit_bad_input;

@@ -129,6 +129,26 @@ int gather(const plan& p, const std::vector<fit_item>& fits, const std::filesyst
   return 0;
 }
 
+// Every wave is read and set up as `wavetool fit` sets it up before any fit starts, so that bad
+// input leaves nothing behind; a resampled wave is told of in plan order.
+std::optional<file_error> set_up_fits(const plan& p, const std::vector<fit_item>& chosen,
+                                      std::vector<suite_fit>& work) {
+  work.reserve(chosen.size());
+  for (const fit_item& f : chosen) {
+    const wave_result w = source_wave(p.waves[f.wave], p.targets[f.target]);
+    if (!w.ok()) return plan_line_of(p, p.waves[f.wave], *w.error);
+    const fit_overrides used = settings_of(p, f.target, f.wave);
+    fit_job_setup setup = set_up_fit(w.w, fit_name(p, f), p.targets[f.target].spectrum,
+                                     fit_settings_of(used), "the record's start and end");
+    if (!setup.ok()) return setup.refused;
+    if (const std::string note = resampled_note(setup.job.input); !note.empty()) {
+      std::cerr << "wavetool: " << fit_name(p, f) << note << '\n';
+    }
+    work.push_back({f, used, std::move(setup.job), {}});
+  }
+  return std::nullopt;
+}
+
 int run_suite(const suite_options& o) {
   if (o.plan == files::standard_stream) {
     std::cerr << "wavetool: suite: the plan must be a file, not standard input (-): its listed "
@@ -157,32 +177,14 @@ int run_suite(const suite_options& o) {
     }
     if (chosen.empty()) return fail({o.plan, 0, "no fit named " + o.only + " (TARGET/WAVE)"});
   }
-  // Every wave is read and set up as `wavetool fit` sets it up before any fit starts, so that
-  // bad input leaves nothing behind; a resampled wave is told of in plan order.
   std::vector<suite_fit> work;
-  work.reserve(chosen.size());
-  for (const fit_item& f : chosen) {
-    const wave_result w = source_wave(p.waves[f.wave], p.targets[f.target]);
-    if (!w.ok()) return fail(plan_line_of(p, p.waves[f.wave], *w.error));
-    const fit_overrides used = settings_of(p, f.target, f.wave);
-    const spectrum_request& target = p.targets[f.target].spectrum;
-    fit_input in = fit_input_of(w.w, criteria_window(target), used.keep_step.value_or(false));
-    if (const auto why = fit_refusal_of(in, target)) return fail({fit_name(p, f), 0, *why});
-    if (const std::string note = resampled_note(in); !note.empty()) {
-      std::cerr << "wavetool: " << fit_name(p, f) << note << '\n';
-    }
-    work.push_back({f, used, target, std::move(in), {}});
-  }
+  if (const auto e = set_up_fits(p, chosen, work)) return fail(*e);
   if (const auto e = prepare_out_folder(dir, p, true)) return fail(*e);
   const auto start = std::chrono::steady_clock::now();
   std::size_t done = 0;
   std::optional<file_error> write_error;
   run_fits(work, o.jobs, o.threads, [&](std::size_t k) {
     const suite_fit& f = work[k];
-    if (f.result.refused) {
-      if (!write_error) write_error = file_error{fit_name(p, f.item), 0, *f.result.refused};
-      return;
-    }
     const auto e = write_fit(dir, p, f);
     if (e && !write_error) write_error = e;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;

@@ -110,7 +110,7 @@ TEST(fit_files, time_field_widens_only_where_f8_4_overflows) {
               std::string(r.first_field) + ",  0.1000E+01,\r\n")
         << pattern;
   }
-  EXPECT_EQ(waveio::row_pattern_for(999.9999f), motion::table_row_pattern);
+  EXPECT_EQ(waveio::row_pattern_for(999.9999f), waveio::table_row_pattern);
 }
 
 // round_as_written gives values the row pattern writes exactly: rendered under E12.4 and read
@@ -122,7 +122,7 @@ TEST(round_as_written, values_are_those_the_pattern_writes) {
                                   0.000999, 1000.05,  -1000.05, 3.14159265, 2.0 / 3.0};
   std::vector<float> written(exact.size());
   motion::round_as_written(exact, written);
-  const textio::pattern_text pattern(motion::table_row_pattern);
+  const textio::pattern_text pattern(waveio::table_row_pattern);
   for (std::size_t i = 0; i < exact.size(); ++i) {
     const std::array<textio::value, 2> values{0.0f, written[i]};
     const std::string text = pattern.records(values);

@@ -140,6 +140,36 @@ TEST(wavetool_command_line, the_libraries_text_never_reaches_the_user) {
   for (const usage_row& r : rows) expect_refused(r);
 }
 
+// The envelope's corners follow one rule wherever they are given (a plan's rows are with the
+// plan's): the same order, told in the same words, and the same numbers, each read by the text
+// layer's scanner, so 1.5D0 is 1.5 to fit and seed alike.
+TEST(wavetool_command_line, corners_follow_one_rule_in_fit_and_seed) {
+  const std::string rule = "0 <= TB <= TC <= TD <= TE, TE > 0";
+  for (const std::string text :
+       {"1,2,3", "4,3,60,80", "4,35,60,inf", "4,35,60,1e999", "4,35,60,"}) {
+    expect_refused({{"fit", "w.csv", "-o", "f.csv", "--corners", text},
+                    "wavetool: --corners: expected TB,TC,TD,TE with " + rule + ", found \"" + text +
+                        "\"" + usage});
+    expect_refused({{"seed", "--seed", "1", "-o", "s.csv", "--corners", text},
+                    "wavetool: --corners: expected " + rule + usage});
+  }
+  const folder f;
+  for (const char* corners : {"1.5,35,60,80", "1.5D0,35,60,80"}) {
+    const std::string name = corners[3] == 'D' ? "d" : "plain";
+    const testsupport::run_result seed = run_command(
+        wavetool, {"seed", "--seed", "3", "-o", name + "-seed.csv", "--corners", corners},
+        f.dir.path());
+    EXPECT_EQ(seed.status, 0) << corners << ": " << seed.err;
+    const testsupport::run_result fit = run_command(
+        wavetool,
+        {"fit", "w.csv", "-o", name + "-fit.csv", "--corners", corners, "--max-iterations", "1"},
+        f.dir.path());
+    EXPECT_EQ(fit.status, 3) << corners << ": " << fit.err;
+  }
+  EXPECT_EQ(read_file(f.dir / "d-seed.csv"), read_file(f.dir / "plain-seed.csv"));
+  EXPECT_EQ(read_file(f.dir / "d-fit.csv"), read_file(f.dir / "plain-fit.csv"));
+}
+
 TEST(wavetool_command_line, values_that_cannot_be_written_or_read_back_are_refused) {
   const usage_row rows[] = {
       // seed 1's peak is 50.59 gal (its golden check): times 1e300, 5.059e301 gal.

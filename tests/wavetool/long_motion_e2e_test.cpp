@@ -72,6 +72,31 @@ TEST(wavetool_fit, a_coarse_record_is_resampled_by_the_smallest_whole_factor) {
   EXPECT_FALSE(fs::exists(d / "g.csv"));
 }
 
+// One refusal for one wave wherever it is fitted: a coarse wave too long already at its own step
+// is told as given, not as resampled, by fit and by a plan alike, each naming its own way to cut
+// a window.
+TEST(wavetool_fit, a_wave_too_long_at_its_own_step_is_refused_alike_by_fit_and_suite) {
+  const scratch_dir d;
+  write_file(d / "long.csv", coarse_wave(131073));
+  std::string values;
+  for (int i = 0; i < 131073; ++i) values += i % 7 == 0 ? "1.5\n" : "-0.25\n";
+  write_file(d / "long.txt", values);
+  write_file(d / "p.toml",
+             "[[target]]\nname = \"t\"\n[[wave]]\nname = \"long\"\nrecord = \"long.txt\"\n"
+             "format = \"values\"\ndt = 0.1\n");
+  const std::string found = "expected at most 131072 samples, found 131073 (cut a window with ";
+  const testsupport::run_result fit =
+      run_command(wavetool, {"fit", "long.csv", "-o", "f.csv"}, d.path());
+  EXPECT_EQ(fit.status, 1);
+  EXPECT_EQ(fit.err, "wavetool: long.csv: " + found + "wavetool import --start/--end)\n");
+  const testsupport::run_result suite =
+      run_command(wavetool, {"suite", "p.toml", "--out", "o"}, d.path());
+  EXPECT_EQ(suite.status, 1);
+  EXPECT_EQ(suite.err, "wavetool: t/long: " + found + "the record's start and end)\n");
+  EXPECT_FALSE(fs::exists(d / "f.csv"));
+  EXPECT_FALSE(fs::exists(d / "o"));
+}
+
 std::string last_line(const std::string& text) {
   const std::size_t end = text.find_last_not_of('\n');
   return text.substr(text.rfind('\n', end) + 1, end - text.rfind('\n', end));

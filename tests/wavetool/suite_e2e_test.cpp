@@ -420,6 +420,13 @@ TEST(wavetool_suite, bad_plans_are_refused_with_their_line) {
       {"[defaults]\ncorners = [80, 60, 35, 4]\n",
        "wavetool: plan.toml:2: corners: expected four numbers [TB, TC, TD, TE] with 0 <= TB <= TC "
        "<= TD <= TE, TE > 0\n"},
+      // The rule `wavetool fit --corners` and `wavetool seed --corners` tell.
+      {"[defaults]\ncorners = [1, 2, 3]\n",
+       "wavetool: plan.toml:2: corners: expected four numbers [TB, TC, TD, TE] with 0 <= TB <= TC "
+       "<= TD <= TE, TE > 0\n"},
+      {"[defaults]\ncorners = [4, 3, 60, 80]\n",
+       "wavetool: plan.toml:2: corners: expected four numbers [TB, TC, TD, TE] with 0 <= TB <= TC "
+       "<= TD <= TE, TE > 0\n"},
       {"[defaults]\nmax_iterations = 0\n",
        "wavetool: plan.toml:2: max_iterations: expected an integer from 1 to 1000\n"},
       {"[[target]]\nname = \"t\"\nspectrum = \"mars\"\n",
