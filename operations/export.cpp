@@ -11,28 +11,45 @@
 
 namespace wavetool {
 
-export_layout layout_of(std::string_view name) {
-  return name == "opensees" ? export_layout::opensees
-         : name == "at2"    ? export_layout::at2
-                            : export_layout::columns;
+namespace {
+
+template <class Table>
+std::vector<std::string> names_of(const Table& table) {
+  std::vector<std::string> names;
+  for (const auto& entry : table) names.emplace_back(entry.name);
+  return names;
 }
 
-history history_of(std::string_view name) {
-  return name == "velocity"       ? history::velocity
-         : name == "displacement" ? history::displacement
-                                  : history::acceleration;
+const layout_entry& entry_of(export_layout layout) {
+  return *std::ranges::find(export_layouts, layout, &layout_entry::layout);
 }
 
+}  // namespace
+
+std::vector<std::string> layout_names() {
+  return names_of(export_layouts);
+}
+std::vector<std::string> history_names() {
+  return names_of(histories);
+}
+
+std::optional<export_layout> layout_of(std::string_view name) {
+  const auto at = std::ranges::find(export_layouts, name, &layout_entry::name);
+  if (at == export_layouts.end()) return std::nullopt;
+  return at->layout;
+}
+
+std::optional<history> history_of(std::string_view name) {
+  const auto at = std::ranges::find(histories, name, &history_entry::name);
+  if (at == histories.end()) return std::nullopt;
+  return at->what;
+}
+
+std::string_view layout_name(export_layout layout) {
+  return entry_of(layout).name;
+}
 std::string_view export_extension(export_layout layout) {
-  switch (layout) {
-    case export_layout::opensees:
-      return ".opensees.txt";
-    case export_layout::at2:
-      return ".AT2";
-    case export_layout::columns:
-      break;
-  }
-  return ".columns.txt";
+  return entry_of(layout).extension;
 }
 
 std::vector<double> history_values(const wave& w, history what, double scale) {
@@ -49,9 +66,7 @@ std::vector<double> history_values(const wave& w, history what, double scale) {
 }
 
 std::string export_quantity(const export_request& x) {
-  std::string quantity = x.what == history::acceleration ? "acceleration(gal)"
-                         : x.what == history::velocity   ? "velocity(cm/s)"
-                                                         : "displacement(cm)";
+  std::string quantity(std::ranges::find(histories, x.what, &history_entry::what)->quantity);
   if (x.scale != 1.0) quantity += " times " + waveio::shortest_text(x.scale);
   return quantity;
 }
