@@ -13,15 +13,23 @@ namespace wavetool {
 
 namespace {
 
-template <class Table>
-std::vector<std::string> names_of(const Table& table) {
+template <class Value, std::size_t n>
+std::vector<std::string> names_of(const std::array<named<Value>, n>& table) {
   std::vector<std::string> names;
-  for (const auto& entry : table) names.emplace_back(entry.name);
+  for (const named<Value>& entry : table) names.emplace_back(entry.name);
   return names;
 }
 
-const layout_entry& entry_of(export_layout layout) {
-  return *std::ranges::find(export_layouts, layout, &layout_entry::layout);
+template <class Value, std::size_t n>
+std::optional<Value> value_named(const std::array<named<Value>, n>& table, std::string_view name) {
+  const auto at = std::ranges::find(table, name, &named<Value>::name);
+  if (at == table.end()) return std::nullopt;
+  return at->value;
+}
+
+template <class Value, std::size_t n>
+const named<Value>& entry_of(const std::array<named<Value>, n>& table, Value value) {
+  return *std::ranges::find(table, value, &named<Value>::value);
 }
 
 }  // namespace
@@ -32,24 +40,17 @@ std::vector<std::string> layout_names() {
 std::vector<std::string> history_names() {
   return names_of(histories);
 }
-
 std::optional<export_layout> layout_of(std::string_view name) {
-  const auto at = std::ranges::find(export_layouts, name, &layout_entry::name);
-  if (at == export_layouts.end()) return std::nullopt;
-  return at->layout;
+  return value_named(export_layouts, name);
 }
-
 std::optional<history> history_of(std::string_view name) {
-  const auto at = std::ranges::find(histories, name, &history_entry::name);
-  if (at == histories.end()) return std::nullopt;
-  return at->what;
+  return value_named(histories, name);
 }
-
 std::string_view layout_name(export_layout layout) {
-  return entry_of(layout).name;
+  return entry_of(export_layouts, layout).name;
 }
 std::string_view export_extension(export_layout layout) {
-  return entry_of(layout).extension;
+  return entry_of(export_layouts, layout).detail;
 }
 
 std::vector<double> history_values(const wave& w, history what, double scale) {
@@ -66,7 +67,7 @@ std::vector<double> history_values(const wave& w, history what, double scale) {
 }
 
 std::string export_quantity(const export_request& x) {
-  std::string quantity(std::ranges::find(histories, x.what, &history_entry::what)->quantity);
+  std::string quantity(entry_of(histories, x.what).detail);
   if (x.scale != 1.0) quantity += " times " + waveio::shortest_text(x.scale);
   return quantity;
 }

@@ -15,25 +15,22 @@ namespace wavetool {
 enum class export_layout { columns, opensees, at2 };
 enum class history { acceleration, velocity, displacement };
 
-// Each layout with the name the command line and a plan give it and the extension of its file
-// written beside a fitted wave.
-struct layout_entry {
-  export_layout layout;
+// A word of the export's vocabulary: its value, the name the command line and a plan give it,
+// and what goes with it.
+template <class Value>
+struct named {
+  Value value;
   std::string_view name;
-  std::string_view extension;
+  std::string_view detail;
 };
-inline constexpr std::array<layout_entry, 3> export_layouts{{
+// Each layout with the extension of its file written beside a fitted wave.
+inline constexpr std::array<named<export_layout>, 3> export_layouts{{
     {export_layout::columns, "columns", ".columns.txt"},
     {export_layout::opensees, "opensees", ".opensees.txt"},
     {export_layout::at2, "at2", ".AT2"},
 }};
-// Each history with its name on the command line and what its values are, with their unit.
-struct history_entry {
-  history what;
-  std::string_view name;
-  std::string_view quantity;
-};
-inline constexpr std::array<history_entry, 3> histories{{
+// Each history with what its values are, with their unit.
+inline constexpr std::array<named<history>, 3> histories{{
     {history::acceleration, "acceleration", "acceleration(gal)"},
     {history::velocity, "velocity", "velocity(cm/s)"},
     {history::displacement, "displacement", "displacement(cm)"},

@@ -25,7 +25,7 @@ bool writable(const fs::path& folder) {
 // The endings of a fit's files after its wave's name: the wave, its result, each export.
 std::vector<std::string> fit_endings() {
   std::vector<std::string> endings{".csv", ".json"};
-  for (const layout_entry& layout : export_layouts) endings.emplace_back(layout.extension);
+  for (const auto& layout : export_layouts) endings.emplace_back(layout.detail);
   return endings;
 }
 
