@@ -195,21 +195,6 @@ TEST(wavetool_import, records_as_they_come) {
        2,
        "wavetool: --column: expected a column number from 1 to 1000, found \"0\"" + usage,
        {}},
-      // Every option reads its numbers by one rule: blanks around a number are no part of it
-      // (import once took them, while seed and fit refused them).
-      {"--dt with a blank",
-       {{"r.txt", "1\n2\n"}},
-       {"r.txt", "-o", "w.csv", "--dt", " 0.01"},
-       2,
-       "wavetool: --dt: expected a step of more than 0 s, found \" 0.01\"" + usage,
-       {}},
-      // A plan's `column` has the same limit: a thousand numbers a line are no table.
-      {"--column 1001",
-       {{"r.txt", "0 1 9\n0.01 2 9\n"}},
-       {"r.txt", "-o", "w.csv", "--column", "1001"},
-       2,
-       "wavetool: --column: expected a column number from 1 to 1000, found \"1001\"" + usage,
-       {}},
   };
   for (const row& r : rows) {
     const scratch_dir dir;
