@@ -11,12 +11,6 @@ namespace {
 using motion::spectrum_kind;
 using waveio::short_text;
 
-std::vector<std::string> kind_names(std::span<const spectrum_kind> kinds) {
-  std::vector<std::string> names;
-  for (const spectrum_kind k : kinds) names.emplace_back(motion::kind_name(k));
-  return names;
-}
-
 // "bedrock, surface: " before the help of a key that only some spectra take.
 std::string kinds_prefix(std::span<const spectrum_kind> kinds) {
   std::string prefix;
@@ -33,7 +27,7 @@ spectrum_key key(std::string_view name, std::vector<spectrum_kind> kinds, key_fo
 std::vector<spectrum_key> make_table() {
   using enum spectrum_kind;
   const motion::design_spectrum defaults;
-  const std::vector<std::string> levels(level_words.begin(), level_words.end());
+  const std::vector<std::string> levels = word_list(level_words);
   return {
       key("spectrum", {}, key_form::word,
           waveio::choice_list(kind_names(spectrum_kinds)) + " (default " +
@@ -49,15 +43,18 @@ std::vector<spectrum_key> make_table() {
       key("zone", {bedrock, surface}, key_form::number,
           "regional factor Z, " + zone_range() + ", default " + short_text(defaults.zone),
           [](const spectrum_request& r) -> key_value { return r.spectrum.zone; }),
-      key("soil", {surface}, key_form::whole, "ground class 1, 2 or 3 (required there)",
+      key("soil", {surface}, key_form::whole,
+          "ground class " + waveio::choice_list(word_list(soil_words)) + " (required there)",
           [](const spectrum_request& r) -> key_value { return r.spectrum.soil; }),
       key("damping", {}, key_form::number,
           "damping ratio of the spectrum and oscillators, " + damping_range() + ", default " +
               short_text(motion::default_damping),
           [](const spectrum_request& r) -> key_value { return r.spectrum.damping; }),
-      key("ec8-type", {ec8}, key_form::whole, "spectrum type 1 or 2",
+      key("ec8-type", {ec8}, key_form::whole,
+          "spectrum type " + waveio::choice_list(word_list(ec8_type_words)),
           [](const spectrum_request& r) -> key_value { return r.spectrum.ec8_type; }),
-      key("ground", {ec8}, key_form::word, "ground class A, B, C, D or E",
+      key("ground", {ec8}, key_form::word,
+          "ground class " + waveio::choice_list(word_list(ground_words)),
           [](const spectrum_request& r) -> key_value { return std::string(1, r.spectrum.ground); }),
       key("ag", {ec8}, key_form::number, "design ground acceleration (g)",
           [](const spectrum_request& r) -> key_value { return r.spectrum.ag; }),
@@ -85,6 +82,16 @@ std::string plan_spelling(std::string_view name) {
 }
 
 }  // namespace
+
+std::vector<std::string> kind_names(std::span<const spectrum_kind> kinds) {
+  std::vector<std::string> names;
+  for (const spectrum_kind k : kinds) names.emplace_back(motion::kind_name(k));
+  return names;
+}
+
+std::vector<std::string> word_list(std::span<const std::string_view> words) {
+  return {words.begin(), words.end()};
+}
 
 std::string zone_range() {
   return "0 < Z <= " + short_text(motion::zone_max);

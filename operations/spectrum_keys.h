@@ -42,8 +42,17 @@ bool takes(const spectrum_key& key, motion::spectrum_kind k);
 inline constexpr std::array<motion::spectrum_kind, 5> spectrum_kinds{
     motion::spectrum_kind::bedrock, motion::spectrum_kind::surface, motion::spectrum_kind::ec8,
     motion::spectrum_kind::asce7, motion::spectrum_kind::table};
-// The words of the spectrum's levels, in the order of motion::spectrum_level.
+// The names of kinds of spectrum, as the command line gives them.
+std::vector<std::string> kind_names(std::span<const motion::spectrum_kind> kinds);
+
+// The words a key takes: the levels in the order of motion::spectrum_level, then the classes of
+// the surface's soil, of Eurocode 8's spectrum type and ground, each from its first.
 inline constexpr std::array<std::string_view, 2> level_words{"extreme", "rare"};
+inline constexpr std::array<std::string_view, 3> soil_words{"1", "2", "3"};
+inline constexpr std::array<std::string_view, 2> ec8_type_words{"1", "2"};
+inline constexpr std::array<std::string_view, 5> ground_words{"A", "B", "C", "D", "E"};
+// Such words as a list to choose from.
+std::vector<std::string> word_list(std::span<const std::string_view> words);
 // The ranges the checks of zone and damping take, as their messages and help tell them.
 std::string zone_range();
 std::string damping_range();

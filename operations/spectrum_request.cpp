@@ -82,17 +82,17 @@ bool read_kind_keys(reader& in, spectrum_request& r) {
   switch (s.kind) {
     case spectrum_kind::surface:
       if (!in.require("soil", name)) return false;
-      s.soil = 1 + in.word("soil", {"1", "2", "3"});
+      s.soil = 1 + in.word("soil", word_list(soil_words));
       [[fallthrough]];
     case spectrum_kind::bedrock:
-      if (const int level = in.word("level", {level_words.begin(), level_words.end()}); level > 0)
+      if (const int level = in.word("level", word_list(level_words)); level > 0)
         s.level = static_cast<motion::spectrum_level>(level);
       return in.number("zone", s.zone, 0.0, motion::zone_max, true, zone_range());
     case spectrum_kind::ec8: {
       if (!in.require("ec8-type", name) || !in.require("ground", name) || !in.require("ag", name))
         return false;
-      s.ec8_type = 1 + in.word("ec8-type", {"1", "2"});
-      s.ground = static_cast<char>('A' + in.word("ground", {"A", "B", "C", "D", "E"}, "A to E"));
+      s.ec8_type = 1 + in.word("ec8-type", word_list(ec8_type_words));
+      s.ground = static_cast<char>('A' + in.word("ground", word_list(ground_words), "A to E"));
       return in.number("ag", s.ag, 0.0, inf, false, "ag above 0 (g)");
     }
     case spectrum_kind::asce7:
@@ -148,9 +148,7 @@ bool level_in_single_precision(reader& in, const spectrum_request& r) {
 spectrum_choice spectrum_from_keys(const spectrum_keys& keys, std::string_view prefix) {
   spectrum_choice c;
   reader in(keys, prefix);
-  std::vector<std::string> kind_words;
-  for (const spectrum_kind kind : spectrum_kinds) kind_words.emplace_back(motion::kind_name(kind));
-  const int k = keys.contains("spectrum") ? in.word("spectrum", kind_words) : 0;
+  const int k = keys.contains("spectrum") ? in.word("spectrum", kind_names(spectrum_kinds)) : 0;
   if (k < 0) return {{}, in.error};
   motion::design_spectrum& s = c.request.spectrum;
   s.kind = spectrum_kinds[static_cast<std::size_t>(k)];
