@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 
+#include "motion/design_spectrum.h"
 #include "motion/grid.h"
 
 namespace motion {
@@ -38,8 +39,10 @@ struct criterion_rule {
   std::string_view what;  // the measure, in words
 };
 
-// The window of measures 1, 3 and 4, and of measure 2. A later choice of window replaces them.
-inline constexpr period_window judged_window{0.02f, 10.0f};
+// The window of measures 1, 3 and 4 (the design spectrum's default window, in single precision),
+// and of measure 2. A later choice of window replaces them.
+inline constexpr period_window judged_window{static_cast<float>(default_window_min),
+                                             static_cast<float>(default_window_max)};
 inline constexpr period_window sum_window{1.0f, 5.0f};
 inline constexpr float window_shortest_period = judged_window.shortest;
 

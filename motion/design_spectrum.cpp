@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "motion/measures.h"
 #include "numeric/design.h"
 
 namespace motion {
@@ -28,9 +29,9 @@ double bedrock_sa(const design_spectrum& s, double period) {
 
 double ec8_sa(const design_spectrum& s, double period) {
   const ec8_corners c = ec8_parameters(s.ec8_type, s.ground);
-  const double plateau = s.ag * gal_per_g * c.s * ec8_damping_factor(s.damping) * 2.5;
+  const double plateau = s.ag * standard_gravity * c.s * ec8_damping_factor(s.damping) * 2.5;
   if (period < c.tb) {
-    const double ag_s = s.ag * gal_per_g * c.s;
+    const double ag_s = s.ag * standard_gravity * c.s;
     return ag_s + (plateau - ag_s) * period / c.tb;
   }
   if (period < c.tc) return plateau;
@@ -50,7 +51,7 @@ double asce7_sa(const design_spectrum& s, double period) {
   } else if (period > ts) {
     sa = s.sd1 / period;
   }
-  return sa * gal_per_g;
+  return sa * standard_gravity;
 }
 
 double table_sa(const design_spectrum& s, double period) {

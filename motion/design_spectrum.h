@@ -2,7 +2,7 @@
 // the same at the ground surface by the simplified amplification of Notification 1457, the
 // Eurocode 8 elastic spectrum, the ASCE 7 two-period design spectrum and an engineer's table.
 // Everything in double; Sa in gal (cm/s^2), periods in s, accelerations given in g taken as
-// 980.665 gal.
+// standard gravity (motion/measures.h).
 #pragma once
 
 #include <string>
@@ -13,7 +13,6 @@ namespace motion {
 enum class spectrum_kind { bedrock, surface, ec8, asce7, table };
 enum class spectrum_level { extreme, rare };  // rare: 1/5 of extremely rare, the damage check
 
-inline constexpr double gal_per_g = 980.665;
 inline constexpr double zone_max = 1.5;  // the regional factor Z lies in (0, zone_max]
 inline constexpr double default_damping = 0.05;
 // The period window of criteria 1, 3 and 4 unless a job gives its own (s).

@@ -14,9 +14,10 @@ namespace wavetool {
 using waveio::float_text;
 namespace {
 
-std::string row(const char* key, const std::string& value, const char* unit) {
+std::string row(std::string_view key, const std::string& value, std::string_view unit) {
   char buffer[128];
-  const int n = std::snprintf(buffer, sizeof buffer, "%-18s %15s %s", key, value.c_str(), unit);
+  const int n = std::snprintf(buffer, sizeof buffer, "%-18s %15s %s", std::string(key).c_str(),
+                              value.c_str(), std::string(unit).c_str());
   std::string s(buffer, static_cast<std::size_t>(n));
   while (!s.empty() && s.back() == ' ') s.pop_back();
   return s + "\n";
@@ -88,12 +89,7 @@ std::string report_table(const check_report& r) {
   s += row("dt", shortest_text(static_cast<float>(m.dt)), "s");
   s += row("pga", measure_text(m.pga), "gal");
   s += row("pga_time", measure_text(m.pga_time), "s");
-  s += row("pgv", measure_text(m.pgv), "cm/s");
-  s += row("pgd", measure_text(m.pgd), "cm");
-  s += row("end_velocity", measure_text(m.end_velocity), "cm/s");
-  s += row("end_displacement", measure_text(m.end_displacement), "cm");
-  s += row("arias", measure_text(m.arias), "m/s");
-  s += row("d5_95", measure_text(m.d5_95), "s");
+  for (const measure_entry& e : double_measures) s += row(e.key, measure_text(m.*e.value), e.unit);
   if (!r.criteria) {
     s += row("criteria", "-", "(more samples than wavetool fits)");
     return s;

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "operations/spectrum_request.h"
+#include "operations/option_numbers.h"
 
 namespace wavetool {
 

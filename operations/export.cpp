@@ -11,28 +11,46 @@
 
 namespace wavetool {
 
-export_layout layout_of(std::string_view name) {
-  return name == "opensees" ? export_layout::opensees
-         : name == "at2"    ? export_layout::at2
-                            : export_layout::columns;
+namespace {
+
+template <class Value, std::size_t n>
+std::vector<std::string> names_of(const std::array<named<Value>, n>& table) {
+  std::vector<std::string> names;
+  for (const named<Value>& entry : table) names.emplace_back(entry.name);
+  return names;
 }
 
-history history_of(std::string_view name) {
-  return name == "velocity"       ? history::velocity
-         : name == "displacement" ? history::displacement
-                                  : history::acceleration;
+template <class Value, std::size_t n>
+std::optional<Value> value_named(const std::array<named<Value>, n>& table, std::string_view name) {
+  const auto at = std::ranges::find(table, name, &named<Value>::name);
+  if (at == table.end()) return std::nullopt;
+  return at->value;
 }
 
+template <class Value, std::size_t n>
+const named<Value>& entry_of(const std::array<named<Value>, n>& table, Value value) {
+  return *std::ranges::find(table, value, &named<Value>::value);
+}
+
+}  // namespace
+
+std::vector<std::string> layout_names() {
+  return names_of(export_layouts);
+}
+std::vector<std::string> history_names() {
+  return names_of(histories);
+}
+std::optional<export_layout> layout_of(std::string_view name) {
+  return value_named(export_layouts, name);
+}
+std::optional<history> history_of(std::string_view name) {
+  return value_named(histories, name);
+}
+std::string_view layout_name(export_layout layout) {
+  return entry_of(export_layouts, layout).name;
+}
 std::string_view export_extension(export_layout layout) {
-  switch (layout) {
-    case export_layout::opensees:
-      return ".opensees.txt";
-    case export_layout::at2:
-      return ".AT2";
-    case export_layout::columns:
-      break;
-  }
-  return ".columns.txt";
+  return entry_of(export_layouts, layout).detail;
 }
 
 std::vector<double> history_values(const wave& w, history what, double scale) {
@@ -49,9 +67,7 @@ std::vector<double> history_values(const wave& w, history what, double scale) {
 }
 
 std::string export_quantity(const export_request& x) {
-  std::string quantity = x.what == history::acceleration ? "acceleration(gal)"
-                         : x.what == history::velocity   ? "velocity(cm/s)"
-                                                         : "displacement(cm)";
+  std::string quantity(entry_of(histories, x.what).detail);
   if (x.scale != 1.0) quantity += " times " + waveio::shortest_text(x.scale);
   return quantity;
 }

@@ -2,6 +2,7 @@
 // from rest by the trapezoidal rule `check` uses, times a factor, in one of three layouts.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,11 +15,34 @@ namespace wavetool {
 enum class export_layout { columns, opensees, at2 };
 enum class history { acceleration, velocity, displacement };
 
-// The layout and history of their command-line and plan names (one of export_layouts, and
-// acceleration, velocity, displacement); the names must be valid.
-export_layout layout_of(std::string_view name);
-history history_of(std::string_view name);
-// The extension of an export written beside a fitted wave: .columns.txt, .opensees.txt, .AT2.
+// A word of the export's vocabulary: its value, the name the command line and a plan give it,
+// and what goes with it.
+template <class Value>
+struct named {
+  Value value;
+  std::string_view name;
+  std::string_view detail;
+};
+// Each layout with the extension of its file written beside a fitted wave.
+inline constexpr std::array<named<export_layout>, 3> export_layouts{{
+    {export_layout::columns, "columns", ".columns.txt"},
+    {export_layout::opensees, "opensees", ".opensees.txt"},
+    {export_layout::at2, "at2", ".AT2"},
+}};
+// Each history with what its values are, with their unit.
+inline constexpr std::array<named<history>, 3> histories{{
+    {history::acceleration, "acceleration", "acceleration(gal)"},
+    {history::velocity, "velocity", "velocity(cm/s)"},
+    {history::displacement, "displacement", "displacement(cm)"},
+}};
+
+// The names of the layouts, and of the histories, in the tables' order.
+std::vector<std::string> layout_names();
+std::vector<std::string> history_names();
+// The layout or history of a name; nothing for a name that is none.
+std::optional<export_layout> layout_of(std::string_view name);
+std::optional<history> history_of(std::string_view name);
+std::string_view layout_name(export_layout layout);
 std::string_view export_extension(export_layout layout);
 
 struct export_request {

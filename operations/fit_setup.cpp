@@ -7,6 +7,7 @@
 
 #include "motion/resample.h"
 #include "motion/target_grid.h"
+#include "operations/option_numbers.h"
 #include "waveio/text_fields.h"
 
 namespace wavetool {

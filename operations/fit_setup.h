@@ -3,6 +3,7 @@
 // fitted at, the spectrum it aims at with its damping and window, and what cannot be judged.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,10 @@
 #include "operations/wave_file.h"
 
 namespace wavetool {
+
+// The most iterations a fit may be given, on the command line and in a plan (the default is
+// motion::design_settings'): beyond it a fit that has not passed will not.
+inline constexpr std::int64_t most_iterations = 1000;
 
 // A wave at the step it is fitted at. Oscillators of period T respond to a wave sampled at dt
 // only for T >= 2 dt, so a step coarser than half the window's shortest period is resampled to

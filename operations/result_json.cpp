@@ -14,12 +14,7 @@ void add_measures(nlohmann::ordered_json& j, const motion::motion_summary& m, bo
   j["dt"] = json_float(static_cast<float>(m.dt));
   j["pga"] = pga_as_float ? json_float(static_cast<float>(m.pga)) : m.pga;
   j["pga_time"] = json_float(static_cast<float>(m.pga_time));
-  j["pgv"] = m.pgv;
-  j["pgd"] = m.pgd;
-  j["end_velocity"] = m.end_velocity;
-  j["end_displacement"] = m.end_displacement;
-  j["arias"] = m.arias;
-  j["d5_95"] = m.d5_95;
+  for (const measure_entry& e : double_measures) j[e.key] = m.*e.value;
 }
 
 }  // namespace wavetool

@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include "operations/option_numbers.h"
+#include "operations/spectrum_keys.h"
 #include "operations/wave_file.h"
 #include "waveio/sa_table.h"
 #include "waveio/text_fields.h"
@@ -12,23 +14,6 @@ namespace wavetool {
 namespace {
 
 using motion::spectrum_kind;
-
-struct kind_keys {
-  spectrum_kind kind;
-  std::vector<std::string_view> own;  // the keys of this spectrum besides the common ones
-};
-
-const std::array<kind_keys, 5>& kinds() {
-  static const std::array<kind_keys, 5> k{{
-      {spectrum_kind::bedrock, {"level", "zone"}},
-      {spectrum_kind::surface, {"level", "zone", "soil"}},
-      {spectrum_kind::ec8, {"ec8-type", "ground", "ag"}},
-      {spectrum_kind::asce7, {"sds", "sd1", "tl"}},
-      {spectrum_kind::table, {"table"}},
-  }};
-  return k;
-}
-constexpr std::array<std::string_view, 3> common_keys{"spectrum", "damping", "window"};
 
 // One check after the other, each leaving its message in error; the first failure wins.
 class reader {
@@ -48,27 +33,26 @@ class reader {
   }
   // A number lo < x (<= or <) hi when the key is given; x keeps its default otherwise.
   bool number(std::string_view key, double& x, double lo, double hi, bool hi_included,
-              const char* range) {
+              const std::string& range) {
     const std::string* t = text(key);
     if (!t) return true;
     const auto v = parse_real(*t);
     if (!v) return fail(key, "expected a number, found \"" + *t + "\"");
     if (!(*v > lo) || !(hi_included ? *v <= hi : *v < hi))
-      return fail(key, std::string("expected ") + range + ", found " + *t);
+      return fail(key, "expected " + range + ", found " + *t);
     x = *v;
     return true;
   }
-  // One of the words of set when the key is given; the index of the word, or -1.
-  int word(std::string_view key, std::initializer_list<std::string_view> set,
-           const char* expected) {
+  // One of the words of set when the key is given (told as expected, or as the list of words);
+  // the index of the word, or -1.
+  int word(std::string_view key, const std::vector<std::string>& set,
+           std::string_view expected = {}) {
     const std::string* t = text(key);
     if (!t) return -1;
-    int i = 0;
-    for (std::string_view w : set) {
-      if (*t == w) return i;
-      ++i;
-    }
-    fail(key, std::string("expected ") + expected + ", found \"" + *t + "\"");
+    const auto at = std::ranges::find(set, *t);
+    if (at != set.end()) return static_cast<int>(at - set.begin());
+    fail(key, "expected " + (expected.empty() ? waveio::choice_list(set) : std::string(expected)) +
+                  ", found \"" + *t + "\"");
     return -1;
   }
 
@@ -98,17 +82,17 @@ bool read_kind_keys(reader& in, spectrum_request& r) {
   switch (s.kind) {
     case spectrum_kind::surface:
       if (!in.require("soil", name)) return false;
-      s.soil = 1 + in.word("soil", {"1", "2", "3"}, "1, 2 or 3");
+      s.soil = 1 + in.word("soil", word_list(soil_words));
       [[fallthrough]];
     case spectrum_kind::bedrock:
-      if (in.word("level", {"extreme", "rare"}, "extreme or rare") == 1)
-        s.level = motion::spectrum_level::rare;
-      return in.number("zone", s.zone, 0.0, motion::zone_max, true, "0 < Z <= 1.5");
+      if (const int level = in.word("level", word_list(level_words)); level > 0)
+        s.level = static_cast<motion::spectrum_level>(level);
+      return in.number("zone", s.zone, 0.0, motion::zone_max, true, zone_range());
     case spectrum_kind::ec8: {
       if (!in.require("ec8-type", name) || !in.require("ground", name) || !in.require("ag", name))
         return false;
-      s.ec8_type = 1 + in.word("ec8-type", {"1", "2"}, "1 or 2");
-      s.ground = static_cast<char>('A' + in.word("ground", {"A", "B", "C", "D", "E"}, "A to E"));
+      s.ec8_type = 1 + in.word("ec8-type", word_list(ec8_type_words));
+      s.ground = static_cast<char>('A' + in.word("ground", word_list(ground_words), "A to E"));
       return in.number("ag", s.ag, 0.0, inf, false, "ag above 0 (g)");
     }
     case spectrum_kind::asce7:
@@ -121,7 +105,8 @@ bool read_kind_keys(reader& in, spectrum_request& r) {
       if (!(s.tl > s.sd1 / s.sds))
         return in.fail("tl", "expected TL above TS = SD1/SDS, found " + *in.text("tl"));
       if (s.damping != motion::default_damping)
-        return in.fail("damping", "the asce7 spectrum is defined at 0.05 only");
+        return in.fail("damping", "the asce7 spectrum is defined at " +
+                                      waveio::short_text(motion::default_damping) + " only");
       return true;
     case spectrum_kind::table:
       if (!in.require("table", name)) return false;
@@ -160,51 +145,24 @@ bool level_in_single_precision(reader& in, const spectrum_request& r) {
 
 }  // namespace
 
-std::optional<double> parse_real(std::string_view text) {
-  // The records' rule: blanks around it, or "1.5-3" (two numbers run together), are no number.
-  const auto v = waveio::parse_number(text);
-  if (!v || !std::isfinite(*v) || text != waveio::trim(text)) return std::nullopt;
-  return v;
-}
-
-std::optional<std::vector<double>> parse_reals(std::string_view text) {
-  std::vector<double> values;
-  while (true) {
-    const std::size_t comma = text.find(',');
-    const auto v = parse_real(text.substr(0, comma));
-    if (!v) return std::nullopt;
-    values.push_back(*v);
-    if (comma == std::string_view::npos) return values;
-    text.remove_prefix(comma + 1);
-  }
-}
-
 spectrum_choice spectrum_from_keys(const spectrum_keys& keys, std::string_view prefix) {
   spectrum_choice c;
   reader in(keys, prefix);
-  const int k = keys.contains("spectrum")
-                    ? in.word("spectrum", {"bedrock", "surface", "ec8", "asce7", "table"},
-                              "bedrock, surface, ec8, asce7 or table")
-                    : 0;
+  const int k = keys.contains("spectrum") ? in.word("spectrum", kind_names(spectrum_kinds)) : 0;
   if (k < 0) return {{}, in.error};
-  const kind_keys& kind = kinds()[static_cast<std::size_t>(k)];
   motion::design_spectrum& s = c.request.spectrum;
-  s.kind = kind.kind;
-  for (const auto& [key, value] : keys) {
-    bool known = false;
-    for (std::string_view own : kind.own) known = known || key == own;
-    for (std::string_view common : common_keys) known = known || key == common;
-    if (known) continue;
-    bool elsewhere = false;
-    for (const kind_keys& other : kinds())
-      for (std::string_view own : other.own) elsewhere = elsewhere || key == own;
-    in.fail(key, elsewhere ? std::string("not an option of the ") + motion::kind_name(s.kind) +
-                                 " spectrum"
-                           : "not an option of any spectrum");
+  s.kind = spectrum_kinds[static_cast<std::size_t>(k)];
+  for (const auto& [name, value] : keys) {
+    const auto& table = spectrum_key_table();
+    const auto key = std::ranges::find(table, name, &spectrum_key::name);
+    if (key != table.end() && takes(*key, s.kind)) continue;
+    in.fail(name, key != table.end() ? std::string("not an option of the ") +
+                                           motion::kind_name(s.kind) + " spectrum"
+                                     : "not an option of any spectrum");
     return {{}, in.error};
   }
-  if (in.number("damping", s.damping, 0.0, 1.0, false, "0 < H < 1") && read_window(in, c.request) &&
-      read_kind_keys(in, c.request))
+  if (in.number("damping", s.damping, 0.0, 1.0, false, damping_range()) &&
+      read_window(in, c.request) && read_kind_keys(in, c.request))
     level_in_single_precision(in, c.request);
   c.error = in.error;
   return c;
@@ -226,12 +184,24 @@ std::optional<files::file_error> uncovered_criteria(const spectrum_request& r) {
   const double lo = std::min(r.window_min, static_cast<double>(motion::sum_window.shortest));
   const double hi = std::max(r.window_max, static_cast<double>(motion::sum_window.longest));
   if (motion::covers(r.spectrum, lo) && motion::covers(r.spectrum, hi)) return std::nullopt;
-  const std::vector<double>& t = r.spectrum.periods;
   return files::file_error{r.table_file, 0,
-                           "the table's periods " + waveio::short_text(t.front()) + " to " +
-                               waveio::short_text(t.back()) + " s do not reach the criteria's " +
-                               waveio::short_text(lo) + " to " + waveio::short_text(hi) +
-                               " s (never extrapolated)"};
+                           table_periods_text(r.spectrum) + " do not reach the criteria's " +
+                               waveio::short_text(lo) + " to " + waveio::short_text(hi) + " s" +
+                               std::string(never_extrapolated)};
+}
+
+std::string table_periods_text(const motion::design_spectrum& s) {
+  return "the table's periods " + waveio::short_text(s.periods.front()) + " to " +
+         waveio::short_text(s.periods.back()) + " s";
+}
+
+std::vector<double> window_periods(double tmin, double tmax, std::size_t n) {
+  std::vector<double> t(n);
+  const double step = std::log(tmax / tmin) / static_cast<double>(n - 1);
+  for (std::size_t i = 0; i < t.size(); ++i) t[i] = tmin * std::exp(static_cast<double>(i) * step);
+  t.front() = tmin;
+  t.back() = tmax;
+  return t;
 }
 
 motion::period_window criteria_window(const spectrum_request& r) {

@@ -48,13 +48,17 @@ std::optional<files::file_error> load_table(spectrum_request& r);
 // criteria 1, 3 and 4, and 1..5 s), never extrapolated; nothing for another spectrum.
 std::optional<files::file_error> uncovered_criteria(const spectrum_request& r);
 
+// A table's periods as a refusal names them ("the table's periods 0.01 to 5 s"), and what every
+// refusal of a period beyond them says last: Sa is never extrapolated.
+std::string table_periods_text(const motion::design_spectrum& s);
+inline constexpr std::string_view never_extrapolated = " (never extrapolated)";
+
 // The window of criteria 1, 3 and 4 the request names, in the criteria's single precision.
 motion::period_window criteria_window(const spectrum_request& r);
 
-// The whole text as one finite number, by the text layer's scanner and the records' rule ("1.5-3"
-// is two numbers run together); nullopt otherwise.
-std::optional<double> parse_real(std::string_view text);
-// Comma-separated numbers, each one as parse_real takes it; nullopt when any is not one.
-std::optional<std::vector<double>> parse_reals(std::string_view text);
+// The periods (s) a spectrum is printed and drawn at when none are asked for: n evenly spaced in
+// log over the window, both ends exact, so that waves of any length and step share them.
+inline constexpr std::size_t drawn_period_count = 200;
+std::vector<double> window_periods(double tmin, double tmax, std::size_t n = drawn_period_count);
 
 }  // namespace wavetool

@@ -36,15 +36,10 @@ std::string inline_svg(const std::string& svg, const std::string& prefix) {
   return s;
 }
 
-// The definition of the target, in the engineer's terms: its name and parameters, with the
-// formula of fitwave's target or the rows of a table.
+// The definition of the target, in the engineer's terms: its name and parameters as motion
+// describes them, with the rows of a table.
 std::string target_definition(const spectrum_request& s) {
   std::string text = html_escaped(motion::description(s.spectrum)) + ".";
-  if (motion::is_fitwave_target(s.spectrum)) {
-    text +=
-        " S<sub>a</sub> = 320 + 3000&thinsp;T (T &lt; 0.16 s), 800 (0.16 &le; T &le; "
-        "0.64 s), 512/T (T &gt; 0.64 s) gal.";
-  }
   if (s.spectrum.kind == motion::spectrum_kind::table) {
     text +=
         "</p>\n<table class=\"criteria\"><tr><th>period (s)</th><th>S<sub>a</sub> "
@@ -58,20 +53,21 @@ std::string target_definition(const spectrum_request& s) {
   return text;
 }
 
+// The criteria as judging takes them (the measure in motion's words, the job's window).
 std::string criteria_table(const spectrum_request& s) {
-  const std::string w = g9(s.window_min) + "&ndash;" + g9(s.window_max) + " s";
-  return "<table class=\"criteria\"><tr><th>criterion</th><th>measure</th><th>periods</th>"
-         "<th>limit</th></tr>\n<tr><td>1</td><td>smallest ratio to the target</td><td>" +
-         w + "</td><td>&ge; " + waveio::shortest_text(motion::cr1_limit) +
-         "</td></tr>\n<tr><td>2</td><td>sum of the spectrum over sum of the "
-         "target</td><td>1&ndash;5 "
-         "s</td><td>&ge; " +
-         waveio::shortest_text(motion::cr2_limit) +
-         "</td></tr>\n<tr><td>3</td><td>root-mean-square deviation of the ratio from 1</td><td>" +
-         w + "</td><td>&le; " + waveio::shortest_text(motion::cr3_limit) +
-         "</td></tr>\n<tr><td>4</td><td>mean ratio to the target</td><td>" + w + "</td><td>&ge; " +
-         waveio::shortest_text(motion::cr4_limit) +
-         "</td></tr>\n<tr><td colspan=\"3\">at rest: end velocity, end displacement</td><td>&le; " +
+  std::string table =
+      "<table class=\"criteria\"><tr><th>criterion</th><th>measure</th><th>periods</th>"
+      "<th>limit</th></tr>\n";
+  for (std::size_t k = 0; k < motion::criteria_count; ++k) {
+    const motion::criterion_rule& rule = motion::criteria_rules[k];
+    const motion::period_window w = motion::window_of(k, criteria_window(s));
+    table += "<tr><td>" + std::to_string(k + 1) + "</td><td>" + html_escaped(rule.what) +
+             "</td><td>" + waveio::shortest_text(w.shortest) + "&ndash;" +
+             waveio::shortest_text(w.longest) + " s</td><td>" +
+             (rule.compare == motion::comparison::at_least ? "&ge; " : "&le; ") +
+             waveio::shortest_text(rule.limit) + "</td></tr>\n";
+  }
+  return table + "<tr><td colspan=\"3\">at rest: end velocity, end displacement</td><td>&le; " +
          g9(motion::rest_velocity_limit) + " cm/s, " + g9(motion::rest_displacement_limit) +
          " cm</td></tr></table>\n";
 }
@@ -289,7 +285,8 @@ report_result report_page(const plan& p, std::span<const fit_item> fits,
     std::vector<std::vector<double>> sa;
     std::vector<fit_summary> rows;
     std::string motions;
-    const std::vector<double> periods = report_periods(target.spectrum);
+    const std::vector<double> periods =
+        window_periods(target.spectrum.window_min, target.spectrum.window_max);
     const std::vector<double> aim = target_at(target.spectrum, periods);
     for (std::size_t k = 0; k < fits.size() && !r.error; ++k) {
       if (fits[k].target != t) continue;

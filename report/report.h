@@ -17,12 +17,9 @@
 
 namespace wavetool {
 
-// The periods (s) at which the report draws every spectrum: n evenly spaced in log over the
-// target's window, so that waves of different lengths and steps share them.
-std::vector<double> report_periods(const spectrum_request& s, std::size_t n = 200);
-// The target (gal) at those periods.
+// The target (gal) at periods (s).
 std::vector<double> target_at(const spectrum_request& s, std::span<const double> periods);
-// The acceleration response spectrum (gal) of a wave at the target's damping at those periods.
+// The acceleration response spectrum (gal) of a wave at the target's damping at periods (s).
 std::vector<double> response_at(const wave& w, const spectrum_request& s,
                                 std::span<const double> periods);
 

@@ -19,15 +19,6 @@ extern char** environ;
 
 namespace wavetool {
 
-std::vector<double> report_periods(const spectrum_request& s, std::size_t n) {
-  std::vector<double> t(n);
-  const double ratio = s.window_max / s.window_min;
-  for (std::size_t k = 0; k < n; ++k) {
-    t[k] = s.window_min * std::pow(ratio, static_cast<double>(k) / static_cast<double>(n - 1));
-  }
-  return t;
-}
-
 std::vector<double> target_at(const spectrum_request& s, std::span<const double> periods) {
   std::vector<double> sa(periods.size());
   for (std::size_t k = 0; k < periods.size(); ++k)

@@ -9,6 +9,8 @@
 
 #include "motion/seed_wave.h"
 #include "operations/envelope_corners.h"
+#include "operations/fit_setup.h"
+#include "operations/spectrum_keys.h"
 #include "operations/wave_file.h"
 #include "suite/plan_values.h"
 #include "suite/suite_files.h"
@@ -43,7 +45,7 @@ bool read_fit_key(checker& c, const std::string& key, const toml::node& n, fit_o
                    static_cast<float>((*t)[2]), static_cast<float>((*t)[3])};
     }
   } else if (key == "max_iterations") {
-    f.max_iterations = integer_in(c, key, n, 1, 1000);
+    f.max_iterations = integer_in(c, key, n, 1, most_iterations);
   } else if (key == "max_pgd") {
     f.max_pgd = real_in(c, key, n, positive, "a displacement above 0 (cm)");
   } else if (key == "no_rest" || key == "keep_step") {
@@ -58,9 +60,9 @@ bool read_fit_key(checker& c, const std::string& key, const toml::node& n, fit_o
       c.fail(line_of(n), "export: expected a list such as [\"opensees\", \"at2\"]");
       return true;
     }
-    std::vector<std::string> layouts;
+    std::vector<export_layout> layouts;
     for (const toml::node& x : *a) {
-      if (const auto s = text_in(c, key, x, {"columns", "opensees", "at2"})) layouts.push_back(*s);
+      if (const auto s = text_in(c, key, x, layout_names())) layouts.push_back(*layout_of(*s));
     }
     f.exports = layouts;
   } else {
@@ -73,40 +75,35 @@ bool read_fit_key(checker& c, const std::string& key, const toml::node& n, fit_o
 // the spectrum options check the rest, with the command line's rules. False when not a key.
 bool read_spectrum_key(checker& c, const std::string& key, const toml::node& n, spectrum_keys& keys,
                        std::map<std::string, int>& lines) {
-  static const std::map<std::string, char> types{
-      {"spectrum", 's'}, {"level", 's'}, {"ground", 's'},  {"table", 's'}, {"soil", 'i'},
-      {"ec8_type", 'i'}, {"zone", 'n'},  {"damping", 'n'}, {"ag", 'n'},    {"sds", 'n'},
-      {"sd1", 'n'},      {"tl", 'n'},    {"window", 'w'}};
-  const auto type = types.find(key);
-  if (type == types.end()) return false;
+  const spectrum_key* known = plan_spectrum_key(key);
+  if (!known) return false;
   const auto text_of = [](const toml::node& x) {
     return x.is_integer() ? std::to_string(x.as_integer()->get())
                           : waveio::shortest_text(x.as_floating_point()->get());
   };
   std::optional<std::string> text;
-  switch (type->second) {
-    case 's':
+  switch (known->form) {
+    case key_form::word:
       text = text_in(c, key, n, {});
       break;
-    case 'i':
+    case key_form::whole:
       if (n.is_integer())
         text = text_of(n);
       else
         c.fail(line_of(n), key + ": expected an integer");
       break;
-    case 'n':
+    case key_form::number:
       if (is_number(n))
         text = text_of(n);
       else
         c.fail(line_of(n), key + ": expected a number");
       break;
-    default:
+    case key_form::two_periods:
       if (const auto v = numbers(c, key, n, 2, "two periods [TMIN, TMAX]")) {
         text = text_of(*n.as_array()->get(0)) + "," + text_of(*n.as_array()->get(1));
       }
   }
-  std::string spelled = key;
-  std::replace(spelled.begin(), spelled.end(), '_', '-');
+  const std::string spelled(known->name);
   if (text) keys[spelled] = *text;
   lines[spelled] = line_of(n);
   return true;
@@ -167,17 +164,17 @@ bool read_source_key(checker& c, const std::string& key, const toml::node& n, se
     record_line = line_of(n);
     set(rec.path, text_in(c, key, n, {}));
   } else if (key == "format") {
-    set(rec.format, text_in(c, key, n, {"auto", "at2", "knet", "jma", "columns", "values"}));
+    set(rec.format, text_in(c, key, n, waveio::format_choices()));
   } else if (key == "units") {
-    rec.units = text_in(c, key, n, {"g", "gal", "m/s2"});
+    rec.units = text_in(c, key, n, waveio::unit_names());
   } else if (key == "start" || key == "end") {
     const auto v = real_in(
         c, key, n, [](double x) { return x >= 0.0 && std::isfinite(x); }, "a time of 0 s or later");
     (key == "start" ? rec.start : rec.end) = v;
   } else if (key == "column") {
-    set(rec.column, integer_in(c, key, n, 1, 1000));
+    set(rec.column, integer_in(c, key, n, 1, waveio::max_column));
   } else if (key == "component") {
-    set(rec.component, text_in(c, key, n, {"NS", "EW", "UD"}));
+    set(rec.component, text_in(c, key, n, waveio::component_names()));
   } else {
     lines.erase(key);
     return false;
@@ -312,7 +309,8 @@ void refuse_seeds_beyond_tables(checker& c, const plan& p) {
       if (!motion::covers_seed(t.spectrum.spectrum, g)) {
         c.fail(w.line, "seed: the table of target " + waveio::quoted(t.name) +
                            " does not reach the seed's periods " + waveio::short_text(2.0 * g.dt) +
-                           " to " + waveio::short_text(g.dur) + " s (never extrapolated)");
+                           " to " + waveio::short_text(g.dur) + " s" +
+                           std::string(never_extrapolated));
       }
     }
   }

@@ -15,6 +15,7 @@
 #include "files/file_error.h"
 #include "motion/design_fit.h"
 #include "motion/seed_wave.h"
+#include "operations/export.h"
 #include "operations/fit_job.h"
 #include "operations/spectrum_request.h"
 #include "operations/wave_file.h"
@@ -30,7 +31,7 @@ struct fit_overrides {
   std::optional<bool> no_rest;
   std::optional<bool> keep_step;  // fit at a coarse record's own step, as --keep-step
   std::optional<double> max_pgd;  // cm, as --max-pgd
-  std::optional<std::vector<std::string>> exports;  // key `export`
+  std::optional<std::vector<export_layout>> exports;  // key `export`
 };
 
 // A seed drawn for each target; samples and dt are optional.
@@ -96,9 +97,6 @@ motion::seed_grid seed_grid_of(const seed_source& s);
 // The plan's keys for the settings of a record, as messages about them name them.
 inline constexpr waveio::setting_names plan_key_names{"dt",     "column", "component",
                                                       "format", "start",  "end"};
-
-// The export layouts a plan or the command line may name.
-inline constexpr std::array<std::string_view, 3> export_layouts{"columns", "opensees", "at2"};
 
 // The design settings of a plan's fit options: unset keys keep the fit's own defaults.
 motion::design_settings design_settings_of(const fit_overrides& f);

@@ -55,17 +55,12 @@ wave_result source_wave(const plan_wave& w, const plan_target& t) {
   const record_source& rec = std::get<record_source>(w.source);
   record_request request;
   request.file = rec.path;
-  for (const waveio::format_entry& f : waveio::record_formats()) {
-    if (f.option == rec.format) request.format = f.format;
-  }
+  request.format = waveio::format_named(rec.format);
   request.options.names = plan_key_names;
   request.options.dt = rec.dt;
   request.options.column = static_cast<int>(rec.column);
   request.options.component = rec.component;
-  for (const waveio::accel_unit u :
-       {waveio::accel_unit::g, waveio::accel_unit::gal, waveio::accel_unit::m_per_s2}) {
-    if (rec.units && waveio::name_of(u) == *rec.units) request.options.unit = u;
-  }
+  if (rec.units) request.options.unit = waveio::unit_named(*rec.units);
   request.start = rec.start;
   request.end = rec.end;
   const imported_record r = import_record(request);

@@ -26,7 +26,7 @@ double number(const toml::node& n) {
 }
 
 std::optional<std::string> text_in(checker& c, std::string_view key, const toml::node& n,
-                                   std::initializer_list<std::string_view> set) {
+                                   const std::vector<std::string>& set) {
   if (!n.is_string()) {
     c.fail(line_of(n), std::string(key) + ": expected a text in double quotes");
     return std::nullopt;

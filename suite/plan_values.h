@@ -33,7 +33,7 @@ double number(const toml::node& n);
 
 // A text out of its set, or any text when the set is empty.
 std::optional<std::string> text_in(checker& c, std::string_view key, const toml::node& n,
-                                   std::initializer_list<std::string_view> set);
+                                   const std::vector<std::string>& set);
 std::optional<std::int64_t> integer_in(checker& c, std::string_view key, const toml::node& n,
                                        std::int64_t lo, std::int64_t hi);
 // A number that passes ok, described by what for the message.

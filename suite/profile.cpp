@@ -75,7 +75,7 @@ void read_site(checker& c, const toml::table& t, site::site_profile& p, profile_
         p.max_iterations = static_cast<int>(*n);
     } else if (key == "complex_modulus") {
       const auto& forms = site::modulus_form_names;
-      if (auto s = plan_values::text_in(c, key, v, {forms[0], forms[1], forms[2], forms[3]})) {
+      if (auto s = plan_values::text_in(c, key, v, {forms.begin(), forms.end()})) {
         for (std::size_t i = 0; i < forms.size(); ++i) {
           if (*s == forms[i]) p.form = static_cast<site::modulus_form>(i);
         }
@@ -145,9 +145,9 @@ site::soil_layer read_layer(checker& c, const toml::table& t, const std::filesys
   lines.header = static_cast<int>(t.source().begin.line);
   std::string curve;
   if (const toml::node* n = t.get("curve")) {
-    std::vector<std::string_view> names;
-    for (const curve_keys& k : curve_table()) names.push_back(k.curve);
-    if (auto s = plan_values::text_in(c, "curve", *n, {names[0], names[1], names[2], names[3]})) {
+    std::vector<std::string> names;
+    for (const curve_keys& k : curve_table()) names.emplace_back(k.curve);
+    if (auto s = plan_values::text_in(c, "curve", *n, names)) {
       curve = *s;
     }
   } else {

@@ -9,6 +9,7 @@
 #include "motion/rest.h"
 #include "operations/check.h"
 #include "operations/export.h"
+#include "operations/result_json.h"
 #include "operations/wave_file.h"
 #include "waveio/text_fields.h"
 
@@ -24,18 +25,16 @@ bool writable(const fs::path& folder) {
 // The endings of a fit's files after its wave's name: the wave, its result, each export.
 std::vector<std::string> fit_endings() {
   std::vector<std::string> endings{".csv", ".json"};
-  for (const std::string_view layout : export_layouts) {
-    endings.emplace_back(export_extension(layout_of(layout)));
-  }
+  for (const auto& layout : export_layouts) endings.emplace_back(layout.detail);
   return endings;
 }
 
 // The endings the plan asks of f now.
 std::vector<std::string> endings_asked(const plan& p, const fit_item& f) {
   std::vector<std::string> endings{".csv", ".json"};
-  for (const std::string& layout :
-       settings_of(p, f.target, f.wave).exports.value_or(std::vector<std::string>{})) {
-    endings.emplace_back(export_extension(layout_of(layout)));
+  for (const export_layout layout :
+       settings_of(p, f.target, f.wave).exports.value_or(std::vector<export_layout>{})) {
+    endings.emplace_back(export_extension(layout));
   }
   return endings;
 }
@@ -68,7 +67,7 @@ std::string first_difference(const fit_summary& s, const check_report& r) {
   const motion::motion_summary& f = s.measures;
   const auto f32 = [](double x) { return waveio::shortest_text(static_cast<float>(x)); };
   const auto f64 = [](double x) { return waveio::shortest_text(x); };
-  const std::string found[] = {
+  std::vector<std::string> found = {
       differs("samples", std::to_string(f.samples), std::to_string(m.samples)),
       differs("dt", f32(f.dt), f32(m.dt)),
       differs("cr1", waveio::shortest_text(s.cr1), waveio::shortest_text(c.cr1)),
@@ -76,13 +75,9 @@ std::string first_difference(const fit_summary& s, const check_report& r) {
       differs("cr3", waveio::shortest_text(s.cr3), waveio::shortest_text(c.cr3)),
       differs("cr4", waveio::shortest_text(s.cr4), waveio::shortest_text(c.cr4)),
       differs("pga", f32(f.pga), f32(m.pga)),
-      differs("pga_time", f32(s.json.value("pga_time", -1.0)), f32(m.pga_time)),
-      differs("pgv", f64(f.pgv), f64(m.pgv)),
-      differs("pgd", f64(f.pgd), f64(m.pgd)),
-      differs("end_velocity", f64(f.end_velocity), f64(m.end_velocity)),
-      differs("end_displacement", f64(f.end_displacement), f64(m.end_displacement)),
-      differs("arias", f64(f.arias), f64(m.arias)),
-      differs("d5_95", f64(f.d5_95), f64(m.d5_95))};
+      differs("pga_time", f32(s.json.value("pga_time", -1.0)), f32(m.pga_time))};
+  for (const measure_entry& e : double_measures)
+    found.push_back(differs(std::string(e.key), f64(f.*e.value), f64(m.*e.value)));
   for (const std::string& d : found) {
     if (!d.empty()) return d;
   }

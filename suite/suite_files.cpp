@@ -1,6 +1,7 @@
 #include "suite/suite_files.h"
 
 #include "operations/result_json.h"
+#include "operations/spectrum_keys.h"
 #include "operations/wave_file.h"
 #include "waveio/text_fields.h"
 
@@ -9,32 +10,10 @@ namespace {
 
 // The target's spectrum with the keys of its kind, as a plan names them.
 nlohmann::ordered_json spectrum_json(const spectrum_request& r) {
-  const motion::design_spectrum& s = r.spectrum;
   nlohmann::ordered_json j;
-  j["spectrum"] = motion::kind_name(s.kind);
-  switch (s.kind) {
-    case motion::spectrum_kind::bedrock:
-    case motion::spectrum_kind::surface:
-      j["level"] = s.level == motion::spectrum_level::rare ? "rare" : "extreme";
-      j["zone"] = s.zone;
-      if (s.kind == motion::spectrum_kind::surface) j["soil"] = s.soil;
-      break;
-    case motion::spectrum_kind::ec8:
-      j["ec8_type"] = s.ec8_type;
-      j["ground"] = std::string(1, s.ground);
-      j["ag"] = s.ag;
-      break;
-    case motion::spectrum_kind::asce7:
-      j["sds"] = s.sds;
-      j["sd1"] = s.sd1;
-      j["tl"] = s.tl;
-      break;
-    case motion::spectrum_kind::table:
-      j["table"] = s.table_name;
-      break;
+  for (const auto& [key, value] : described_keys(r)) {
+    std::visit([&j, &key](const auto& v) { j[key] = v; }, value);
   }
-  j["damping"] = s.damping;
-  j["window"] = {r.window_min, r.window_max};
   return j;
 }
 
@@ -67,7 +46,10 @@ nlohmann::ordered_json options_json(const plan& p, const fit_item& f) {
   o["max_iterations"] = s.max_iterations;
   o["no_rest"] = !s.rest;
   o["keep_step"] = used.keep_step.value_or(false);
-  o["export"] = used.exports.value_or(std::vector<std::string>{});
+  std::vector<std::string_view> exports;
+  for (const export_layout layout : used.exports.value_or(std::vector<export_layout>{}))
+    exports.push_back(layout_name(layout));
+  o["export"] = exports;
   // Only where the plan sets it, so the results of plans without it keep their bytes.
   if (used.max_pgd) o["max_pgd"] = *used.max_pgd;
   return o;
@@ -108,12 +90,7 @@ std::optional<fit_summary> read_fit_result(const std::filesystem::path& dir, con
     s.cr4 = static_cast<float>(s.json.at("cr4").get<double>());
     motion::motion_summary& m = s.measures;
     m.pga = s.json.at("pga").get<double>();
-    m.pgv = s.json.at("pgv").get<double>();
-    m.pgd = s.json.at("pgd").get<double>();
-    m.end_velocity = s.json.at("end_velocity").get<double>();
-    m.end_displacement = s.json.at("end_displacement").get<double>();
-    m.arias = s.json.at("arias").get<double>();
-    m.d5_95 = s.json.at("d5_95").get<double>();
+    for (const measure_entry& e : double_measures) m.*e.value = s.json.at(e.key).get<double>();
     m.samples = s.json.at("samples").get<std::size_t>();
     m.dt = s.json.at("dt").get<double>();
   } catch (const nlohmann::json::exception&) {
@@ -130,8 +107,14 @@ std::optional<fit_summary> read_fit_result(const std::filesystem::path& dir, con
   return s;
 }
 
+std::string summary_header() {
+  std::string header = "target,wave,status,iterations,cr1,cr2,cr3,cr4,pga";
+  for (const measure_entry& e : double_measures) header += "," + std::string(e.key);
+  return header;
+}
+
 std::string summary_csv(const std::vector<fit_summary>& fits) {
-  std::string text = std::string(summary_header) + "\n";
+  std::string text = summary_header() + "\n";
   for (const fit_summary& s : fits) {
     const motion::motion_summary& m = s.measures;
     text += s.target + "," + s.wave + "," + (s.passed ? "passed" : "not passed") + "," +
@@ -139,9 +122,7 @@ std::string summary_csv(const std::vector<fit_summary>& fits) {
     for (const float c : {s.cr1, s.cr2, s.cr3, s.cr4}) text += "," + waveio::shortest_text(c);
     // The peak is a sample of the wave: shown as the float it is.
     text += "," + waveio::shortest_text(static_cast<float>(m.pga));
-    for (const double x : {m.pgv, m.pgd, m.end_velocity, m.end_displacement, m.arias, m.d5_95}) {
-      text += "," + waveio::shortest_text(x);
-    }
+    for (const measure_entry& e : double_measures) text += "," + waveio::shortest_text(m.*e.value);
     text += "\n";
   }
   return text;

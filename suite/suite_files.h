@@ -57,9 +57,7 @@ std::optional<fit_summary> read_fit_result(const std::filesystem::path& dir, con
                                            const fit_item& f, files::file_error& error);
 
 // The header of summary.csv.
-inline constexpr const char* summary_header =
-    "target,wave,status,iterations,cr1,cr2,cr3,cr4,pga,pgv,pgd,end_velocity,end_displacement,"
-    "arias,d5_95";
+std::string summary_header();
 // One row per fit, in the order given, each number as its shortest text that reads back as it.
 std::string summary_csv(const std::vector<fit_summary>& fits);
 // The fits' result objects as one list.

@@ -11,7 +11,7 @@ using detail::error_at;
 parsed_record parse_jma(std::string_view text, const record_options& options) {
   parsed_record r;
   r.rec.unit = accel_unit::gal;
-  const std::string component = options.component.value_or("NS");
+  const std::string component = options.component.value_or(std::string(jma_components[0]));
   const std::vector<text_line> lines = split_lines(text);
   std::optional<double> dt;
   int column = -1;

@@ -87,6 +87,36 @@ std::span<const format_entry> record_formats() {
   return formats;
 }
 
+std::optional<record_format> format_named(std::string_view name) {
+  for (const format_entry& f : formats) {
+    if (f.option == name) return f.format;
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> format_choices() {
+  std::vector<std::string> names{"auto"};
+  for (const format_entry& f : formats) names.emplace_back(f.option);
+  return names;
+}
+
+std::optional<accel_unit> unit_named(std::string_view name) {
+  for (const accel_unit u : accel_units) {
+    if (name_of(u) == name) return u;
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> unit_names() {
+  std::vector<std::string> names;
+  for (const accel_unit u : accel_units) names.emplace_back(name_of(u));
+  return names;
+}
+
+std::vector<std::string> component_names() {
+  return {jma_components.begin(), jma_components.end()};
+}
+
 record_format detect_format(std::string_view text) {
   const std::vector<text_line> lines = split_lines(text.substr(0, 4096));
   if (!lines.empty() && starts_with_ignoring_blanks(lines[0].text, "Origin Time")) {

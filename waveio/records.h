@@ -3,6 +3,7 @@
 // the text stops making sense and what was expected there; none prints.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <span>
 #include <string>
@@ -27,6 +28,23 @@ struct format_entry {
   std::string_view summary;  // one line for the help
 };
 std::span<const format_entry> record_formats();
+// The format of its command-line name; nothing for "auto" (decided from the text) or another.
+std::optional<record_format> format_named(std::string_view name);
+// The names a record's format is given by: "auto", then each format's.
+std::vector<std::string> format_choices();
+
+// Every unit, in the order the options list them.
+inline constexpr std::array<accel_unit, 3> accel_units{accel_unit::g, accel_unit::gal,
+                                                       accel_unit::m_per_s2};
+std::optional<accel_unit> unit_named(std::string_view name);
+std::vector<std::string> unit_names();
+// The widest table a columns record may name a column of: a line of a thousand numbers is a
+// block of values, not a table of recordings.
+inline constexpr int max_column = 1000;
+
+// The components of a JMA record; the first is taken when none is named.
+inline constexpr std::array<std::string_view, 3> jma_components{"NS", "EW", "UD"};
+std::vector<std::string> component_names();
 
 // A fact worth telling the user (standard error); line 0: the record as a whole.
 struct record_note {
@@ -68,8 +86,8 @@ struct setting_names {
 // What the command line adds to a record's own information; each is refused by the formats it
 // does not apply to, so that nothing given is silently ignored.
 struct record_options {
-  std::optional<double> dt;              // step (s): columns and values
-  int column = 0;                        // columns: acceleration column from 1; 0: not given
+  std::optional<double> dt;  // step (s): columns and values
+  int column = 0;            // columns: acceleration column from 1 to max_column; 0: not given
   std::optional<std::string> component;  // JMA: NS (the default), EW or UD
   std::optional<accel_unit> unit;        // overrides the record's own unit
   setting_names names;                   // for the messages

@@ -68,6 +68,14 @@ std::optional<double> parse_number(std::string_view field) {
   return n->value;
 }
 
+std::string choice_list(const std::vector<std::string>& words) {
+  std::string listed;
+  for (std::size_t k = 0; k < words.size(); ++k) {
+    listed += (k == 0 ? "" : k + 1 == words.size() ? " or " : ", ") + words[k];
+  }
+  return listed;
+}
+
 std::string quoted(std::string_view s) {
   // A message stays one short line of plain text whatever the file holds.
   constexpr std::size_t shown = 40;

@@ -39,6 +39,8 @@ std::optional<leading_number> parse_leading_number(std::string_view s);
 // s between double quotes, for messages: cut after 40 characters with "...", and every byte that
 // is not printable ASCII escaped (\t, \xNN), as are " and \.
 std::string quoted(std::string_view s);
+// The choices of a message or a help text: "a", "a or b", "a, b or c".
+std::string choice_list(const std::vector<std::string>& words);
 
 // A float written with 9 significant digits, enough to read back the same float.
 std::string float_text(float x);

@@ -32,14 +32,12 @@ void add_check_command(CLI::App& app, int& status) {
     auto e = load_table(request);
     if (!e) e = uncovered_criteria(request);
     if (e) {
-      std::cerr << describe(*e) << '\n';
-      status = exit_bad_input;
+      status = bad_input(*e);
       return;
     }
     const wave_result r = read_wave(o->wave);
     if (!r.ok()) {
-      std::cerr << describe(*r.error) << '\n';
-      status = exit_bad_input;
+      status = bad_input(*r.error);
       return;
     }
     const check_report report = evaluate(r.w, request);

@@ -3,10 +3,14 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <iostream>
 
 #include "motion/criteria.h"
 #include "operations/check.h"
+#include "operations/spectrum_keys.h"
+#include "operations/wave_file.h"
 #include "waveio/text_fields.h"
+#include "wavetool/commands.h"
 
 namespace wavetool {
 namespace {
@@ -30,12 +34,10 @@ const CLI::App& reached(const CLI::App& app) {
 }
 
 std::string subcommand_list(const CLI::App& app) {
-  std::string s;
-  const auto subs = app.get_subcommands([](const CLI::App*) { return true; });
-  for (std::size_t k = 0; k < subs.size(); ++k) {
-    s += (k == 0 ? "" : k + 1 == subs.size() ? " or " : ", ") + subs[k]->get_name();
-  }
-  return s;
+  std::vector<std::string> names;
+  for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
+    names.push_back(sub->get_name());
+  return waveio::choice_list(names);
 }
 
 std::string option_help(const CLI::Option& o) {
@@ -124,17 +126,9 @@ std::string usage_message(const CLI::App& app, const CLI::Error& e) {
          " --help' shows its options";
 }
 
-std::optional<std::int64_t> parse_whole(std::string_view text) {
-  const bool negative = text.starts_with('-');
-  const std::string_view digits = text.substr(negative ? 1 : 0);
-  if (digits.empty() || digits.size() > 18) return std::nullopt;
-  if (digits.size() > 1 && digits[0] == '0') return std::nullopt;
-  std::int64_t v = 0;
-  for (const char ch : digits) {
-    if (ch < '0' || ch > '9') return std::nullopt;
-    v = 10 * v + (ch - '0');
-  }
-  return negative ? -v : v;
+int bad_input(const files::file_error& e) {
+  std::cerr << describe(e) << '\n';
+  return exit_bad_input;
 }
 
 CLI::Validator whole_in(std::int64_t lo, std::int64_t hi) {
@@ -149,10 +143,7 @@ CLI::Validator whole_in(std::int64_t lo, std::int64_t hi) {
 }
 
 CLI::Validator word_in(std::vector<std::string> set) {
-  std::string listed;
-  for (std::size_t k = 0; k < set.size(); ++k) {
-    listed += (k == 0 ? "" : k + 1 == set.size() ? " or " : ", ") + set[k];
-  }
+  const std::string listed = waveio::choice_list(set);
   return CLI::Validator(
       [set, listed](std::string& text) {
         for (const std::string& w : set) {
@@ -173,29 +164,10 @@ CLI::Validator real_with(std::string what, std::function<bool(double)> ok) {
 }
 
 void add_spectrum_options(CLI::App& sub, spectrum_keys& keys) {
-  struct option {
-    const char* key;
-    const char* help;
-  };
-  static constexpr std::array<option, 13> options{{
-      {"spectrum", "bedrock, surface, ec8, asce7 or table (default bedrock)"},
-      {"level", "bedrock, surface: extreme or rare (1/5), default extreme"},
-      {"zone", "bedrock, surface: regional factor Z, 0 < Z <= 1.5, default 1"},
-      {"soil", "surface: ground class 1, 2 or 3 (required there)"},
-      {"damping", "damping ratio of the spectrum and oscillators, 0 < H < 1, default 0.05"},
-      {"ec8-type", "ec8: spectrum type 1 or 2"},
-      {"ground", "ec8: ground class A, B, C, D or E"},
-      {"ag", "ec8: design ground acceleration (g)"},
-      {"sds", "asce7: SDS (g)"},
-      {"sd1", "asce7: SD1 (g)"},
-      {"tl", "asce7: long-period transition period TL (s)"},
-      {"table", "table: FILE of period (s) and Sa (gal) per line"},
-      {"window", "TMIN,TMAX (s) of criteria 1, 3 and 4, default 0.02,10"},
-  }};
-  for (const option& o : options) {
-    const std::string key = o.key;
+  for (const spectrum_key& k : spectrum_key_table()) {
+    const std::string key(k.name);
     sub.add_option_function<std::string>(
-           "--" + key, [&keys, key](const std::string& v) { keys[key] = v; }, o.help)
+           "--" + key, [&keys, key](const std::string& v) { keys[key] = v; }, k.help)
         ->group("Design spectrum");
   }
 }

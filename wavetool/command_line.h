@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "operations/option_numbers.h"
 #include "operations/spectrum_request.h"
 
 namespace wavetool {
@@ -22,10 +23,6 @@ void refuse_empty_values(CLI::App& app);
 // One line (without "wavetool: ") that says what was wrong with the command line, naming the
 // option and what it accepts; app is the application that was parsed.
 std::string usage_message(const CLI::App& app, const CLI::Error& e);
-
-// The whole text as a whole number written in decimal digits, an optional '-' first
-// ("1e3" and "010" are not whole numbers here: the first is a real, the second a typing slip).
-std::optional<std::int64_t> parse_whole(std::string_view text);
 
 // Checks of an option's text, each with the message "expected WHAT, found \"TEXT\"":
 // a whole number from lo to hi;

@@ -5,12 +5,18 @@
 
 #include <CLI/CLI.hpp>
 
+#include "files/file_error.h"
+
 namespace wavetool {
 
 inline constexpr int exit_bad_input = 1;
 inline constexpr int exit_usage = 2;
 // A fit, or a fit of a suite, did not pass within its iteration limit; its files are written.
 inline constexpr int exit_not_passed = 3;
+
+// Tells the failure on standard error, as one line naming the file and line, and gives the
+// status of bad input: the one way a subcommand stops on an input it cannot use.
+int bad_input(const files::file_error& e);
 
 // The program and its version, as --version prints it and the report names it.
 inline constexpr const char* version = "wavetool 1.0";

@@ -21,10 +21,10 @@ void add_export_command(CLI::App& app, int& status) {
   sub->add_option("WAVE", o->wave, "fitwave input layout or fitwave's fitted wave")->required();
   sub->add_option("--to", o->to, "columns (time and value), opensees (one value a line), at2 (g)")
       ->required()
-      ->check(word_in({"columns", "opensees", "at2"}));
+      ->check(word_in(layout_names()));
   sub->add_option("-o,--output", o->output, "the file to write")->required();
   sub->add_option("--what", o->what, "acceleration (default), velocity or displacement from rest")
-      ->check(word_in({"acceleration", "velocity", "displacement"}));
+      ->check(word_in(history_names()));
   sub->add_option("--scale", o->scale, "factor on every value (default 1)")
       ->check(real_with("a finite factor", [](double) { return true; }));
   sub->footer(
@@ -39,23 +39,20 @@ void add_export_command(CLI::App& app, int& status) {
     }
     const wave_result r = read_wave(o->wave);
     if (!r.ok()) {
-      std::cerr << describe(*r.error) << '\n';
-      status = exit_bad_input;
+      status = bad_input(*r.error);
       return;
     }
-    const export_request x{layout_of(o->to), history_of(o->what), *parse_real(o->scale)};
+    const export_request x{*layout_of(o->to), *history_of(o->what), *parse_real(o->scale)};
     const std::string unit = o->what == "acceleration" ? "gal"
                              : o->what == "velocity"   ? "cm/s"
                                                        : "cm";
     if (const auto why = unreadable_values(history_values(r.w, x.what, x.scale), unit)) {
-      std::cerr << describe({o->wave, 0, "--scale " + o->scale + " gives " + *why}) << '\n';
-      status = exit_bad_input;
+      status = bad_input({o->wave, 0, "--scale " + o->scale + " gives " + *why});
       return;
     }
     const std::string title = std::filesystem::path(o->wave).filename().string();
     if (const auto e = files::write_atomically(o->output, export_text(r.w, x, title))) {
-      std::cerr << describe(*e) << '\n';
-      status = exit_bad_input;
+      status = bad_input(*e);
       return;
     }
     if (x.layout == export_layout::opensees) {

@@ -23,9 +23,6 @@
 namespace wavetool {
 namespace {
 
-// The iteration limit came first: the files are written all the same.
-constexpr int exit_limit_reached = 3;
-
 std::vector<float> corners_of(const motion::corner_times& c) {
   return {c.tb, c.tc, c.td, c.te};
 }
@@ -42,7 +39,7 @@ struct fit_options {
   std::string output;
   std::string spectra;
   std::string corners = corners_text();
-  std::string max_iterations = "30";
+  std::string max_iterations = std::to_string(motion::design_settings{}.max_iterations);
   std::string max_pgd;  // cm; empty: the target's plausible limit
   bool no_rest = false;
   bool keep_step = false;
@@ -172,21 +169,18 @@ int run_fit(const fit_options& o, spectrum_request request) {
   auto spectrum_error = load_table(request);
   if (!spectrum_error) spectrum_error = uncovered_criteria(request);
   if (spectrum_error) {
-    std::cerr << describe(*spectrum_error) << '\n';
-    return exit_bad_input;
+    return bad_input(*spectrum_error);
   }
   const wave_result in = read_wave(o.wave);
   if (!in.ok()) {
-    std::cerr << describe(*in.error) << '\n';
-    return exit_bad_input;
+    return bad_input(*in.error);
   }
   const std::string shown_name =
       o.wave == files::standard_stream ? std::string(files::standard_input_name) : o.wave;
   const fit_job_setup setup =
       set_up_fit(in.w, shown_name, request, fit_settings_of(o), "wavetool import --start/--end");
   if (!setup.ok()) {
-    std::cerr << describe(*setup.refused) << '\n';
-    return exit_bad_input;
+    return bad_input(*setup.refused);
   }
   const fit_job& job = setup.job;
   // Every output is checked before the iterations, and written with the others or not at all.
@@ -194,8 +188,7 @@ int run_fit(const fit_options& o, spectrum_request request) {
   for (const std::string& name : {o.output, o.spectra}) {
     if (name.empty()) continue;
     if (const auto e = outputs.add(name)) {
-      std::cerr << describe(*e) << '\n';
-      return exit_bad_input;
+      return bad_input(*e);
     }
   }
   if (const std::string note = resampled_note(job.input); !note.empty()) {
@@ -216,11 +209,10 @@ int run_fit(const fit_options& o, spectrum_request request) {
   const std::string table = o.spectra.empty() ? std::string() : spectra_table_text(r.fit, named);
   const std::string_view texts[] = {r.wave_text, table};
   if (const auto e = outputs.commit(texts)) {
-    std::cerr << describe(*e) << '\n';
-    return exit_bad_input;
+    return bad_input(*e);
   }
   console << verdict_line(r.fit, job.settings, named, job.pgd_given);
-  return r.fit.passed ? 0 : exit_limit_reached;
+  return r.fit.passed ? 0 : exit_not_passed;
 }
 
 }  // namespace
@@ -242,8 +234,9 @@ void add_fit_command(CLI::App& app, int& status) {
                                                  corners_rule + ", found " + waveio::quoted(text);
           },
           ""));
-  sub->add_option("--max-iterations", o->max_iterations, "most iterations (default 30)")
-      ->check(whole_in(1, 1000));
+  sub->add_option("--max-iterations", o->max_iterations,
+                  "most iterations (default " + o->max_iterations + ")")
+      ->check(whole_in(1, most_iterations));
   sub->add_option("--max-pgd", o->max_pgd,
                   "largest peak displacement (cm) of a passing wave at rest; default 400, "
                   "raised in proportion for a target above the bedrock's at 10 s")

@@ -33,11 +33,11 @@ struct import_options {
 // range of 309 digits.
 enum class at_least { zero, positive };
 std::string number_problem(std::string_view text, at_least limit, bool whole) {
-  const auto v = waveio::parse_number(text);
-  const bool ok = v && std::isfinite(*v) && (limit == at_least::zero ? *v >= 0.0 : *v > 0.0) &&
-                  (!whole || (*v == std::trunc(*v) && *v <= 1e6));
+  const auto v = parse_real(text);
+  const bool ok = v && (limit == at_least::zero ? *v >= 0.0 : *v > 0.0) &&
+                  (!whole || (*v == std::trunc(*v) && *v <= waveio::max_column));
   if (ok) return {};
-  const std::string what = whole                     ? "a column number from 1"
+  const std::string what = whole ? "a column number from 1 to " + std::to_string(waveio::max_column)
                            : limit == at_least::zero ? "a time of 0 s or more"
                                                      : "a step of more than 0 s";
   return "expected " + what + ", found " + waveio::quoted(text);
@@ -48,31 +48,17 @@ CLI::Validator number_check(at_least limit, bool whole = false) {
 }
 std::optional<double> number_of(const std::optional<std::string>& text) {
   if (!text) return std::nullopt;
-  return waveio::parse_number(*text);
-}
-
-std::optional<record_format> format_named(std::string_view name) {
-  for (const waveio::format_entry& f : waveio::record_formats()) {
-    if (f.option == name) return f.format;
-  }
-  return std::nullopt;
-}
-
-std::optional<accel_unit> unit_named(std::string_view name) {
-  for (const accel_unit u : {accel_unit::g, accel_unit::gal, accel_unit::m_per_s2}) {
-    if (waveio::name_of(u) == name) return u;
-  }
-  return std::nullopt;
+  return parse_real(*text);
 }
 
 int run_import(const import_options& o) {
   record_request request;
   request.file = o.record;
-  request.format = format_named(o.format);
+  request.format = waveio::format_named(o.format);
   request.options.dt = number_of(o.dt);
   if (o.column) request.options.column = static_cast<int>(*number_of(o.column));
   request.options.component = o.component;
-  if (o.units) request.options.unit = unit_named(*o.units);
+  if (o.units) request.options.unit = waveio::unit_named(*o.units);
   request.start = number_of(o.start);
   request.end = number_of(o.end);
   const imported_record rec = import_record(request);
@@ -80,8 +66,7 @@ int run_import(const import_options& o) {
     std::cerr << "wavetool: " << o.record << ": read as " << waveio::name_of(rec.format) << '\n';
   }
   if (rec.error) {
-    std::cerr << describe(*rec.error) << '\n';
-    return exit_bad_input;
+    return bad_input(*rec.error);
   }
   for (const file_error& note : rec.notes) std::cerr << describe(note) << '\n';
   std::vector<float> gal = rec.gal;
@@ -94,8 +79,7 @@ int run_import(const import_options& o) {
                     "--resample %.6g: expected the step %.6g s times or divided by a power of "
                     "two, at most 64",
                     *number_of(o.resample), dt);
-      std::cerr << describe({o.record, 0, what}) << '\n';
-      return exit_bad_input;
+      return bad_input({o.record, 0, what});
     }
     gal = motion::resample(gal, *factor);
     dt = *number_of(o.resample);
@@ -107,8 +91,7 @@ int run_import(const import_options& o) {
               << "\n";
   }
   if (const auto e = files::write_atomically(o.output, wave_text(gal, dt))) {
-    std::cerr << describe(*e) << '\n';
-    return exit_bad_input;
+    return bad_input(*e);
   }
   return 0;
 }
@@ -133,21 +116,18 @@ void add_import_command(CLI::App& app, int& status) {
   CLI::App* sub = app.add_subcommand("import",
                                      "Convert a recorded accelerogram into fitwave's "
                                      "input layout (time, acceleration in gal)");
-  std::vector<std::string> format_names{"auto"};
-  for (const waveio::format_entry& f : waveio::record_formats())
-    format_names.emplace_back(f.option);
   sub->add_option("RECORD", o->record, "the record file")->required();
   sub->add_option("-o,--output", o->output, "the wave file to write")->required();
   sub->add_option("--format", o->format, "record format (default: decided from the text)")
-      ->check(word_in(format_names));
+      ->check(word_in(waveio::format_choices()));
   sub->add_option("--units", o->units,
                   "unit of the values (AT2: g; K-NET, JMA: the file's; others: gal)")
-      ->check(word_in({"g", "gal", "m/s2"}));
+      ->check(word_in(waveio::unit_names()));
   sub->add_option("--dt", o->dt, "time step (s): columns without times, and values")
       ->type_name("SECONDS")
       ->check(number_check(at_least::positive));
   sub->add_option("--component", o->component, "JMA column (default NS)")
-      ->check(word_in({"NS", "EW", "UD"}));
+      ->check(word_in(waveio::component_names()));
   sub->add_option("--column", o->column, "acceleration column of a columns file, from 1")
       ->type_name("N")
       ->check(number_check(at_least::positive, true));

@@ -34,15 +34,11 @@ scale_aim aim_of(const scale_options& o) {
 int run_scale(const scale_options& o) {
   const wave_result in = read_wave(o.wave);
   if (!in.ok()) {
-    std::cerr << describe(*in.error) << '\n';
-    return exit_bad_input;
+    return bad_input(*in.error);
   }
   const std::string shown =
       o.wave == files::standard_stream ? std::string(files::standard_input_name) : o.wave;
-  const auto refuse = [&shown](const std::string& why) {
-    std::cerr << describe({shown, 0, why}) << '\n';
-    return exit_bad_input;
-  };
+  const auto refuse = [&shown](const std::string& why) { return bad_input({shown, 0, why}); };
   if (const auto why = unwritable_step(in.w.dt)) return refuse(*why);
   const std::vector<double> acc(in.w.acc.begin(), in.w.acc.end());
   const double dt = static_cast<double>(in.w.dt);
@@ -74,13 +70,11 @@ int run_scale(const scale_options& o) {
   }
   files::output_files outputs;
   if (auto e = outputs.add(o.output)) {
-    std::cerr << describe(*e) << '\n';
-    return exit_bad_input;
+    return bad_input(*e);
   }
   const std::string_view texts[] = {text};
   if (auto e = outputs.commit(texts)) {
-    std::cerr << describe(*e) << '\n';
-    return exit_bad_input;
+    return bad_input(*e);
   }
   const std::vector<double> written(back.w.acc.begin(), back.w.acc.end());
   const motion::motion_summary after = motion::summarize(written, dt);

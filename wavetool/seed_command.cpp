@@ -91,25 +91,19 @@ seed_plan checked_plan(const seed_options& o, const CLI::App& sub) {
 
 int run_seed(const seed_options& o, seed_plan p) {
   if (const auto e = load_table(p.request)) {
-    std::cerr << describe(*e) << '\n';
-    return exit_bad_input;
+    return bad_input(*e);
   }
   const motion::seed_grid& g = p.grid;
   if (!motion::covers_seed(p.request.spectrum, g)) {
-    const std::vector<double>& t = p.request.spectrum.periods;
-    std::cerr << describe({p.request.table_file, 0,
-                           "the table's periods " + waveio::short_text(t.front()) + " to " +
-                               waveio::short_text(t.back()) + " s do not reach the seed's " +
-                               waveio::short_text(2.0 * g.dt) + " to " + waveio::short_text(g.dur) +
-                               " s (never extrapolated)"})
-              << '\n';
-    return exit_bad_input;
+    return bad_input({p.request.table_file, 0,
+                      table_periods_text(p.request.spectrum) + " do not reach the seed's " +
+                          waveio::short_text(2.0 * g.dt) + " to " + waveio::short_text(g.dur) +
+                          " s" + std::string(never_extrapolated)});
   }
   const std::vector<double> acc = motion::draw_seed(static_cast<std::int32_t>(*parse_whole(o.seed)),
                                                     g, p.request.spectrum, p.corners);
   if (const auto e = files::write_atomically(o.output, waveio::seed_file_text(acc, g.dt))) {
-    std::cerr << describe(*e) << '\n';
-    return exit_bad_input;
+    return bad_input(*e);
   }
   return 0;
 }

@@ -44,26 +44,22 @@ void beyond_table_notes(const site::site_profile& profile, const site::site_resp
 int run_site(const site_options& o) {
   const profile_read p = read_profile(o.profile);
   if (!p.ok()) {
-    std::cerr << describe(*p.error) << '\n';
-    return exit_bad_input;
+    return bad_input(*p.error);
   }
   const wave_result in = read_wave(o.wave);
   if (!in.ok()) {
-    std::cerr << describe(*in.error) << '\n';
-    return exit_bad_input;
+    return bad_input(*in.error);
   }
   const std::string shown_wave =
       o.wave == files::standard_stream ? std::string(files::standard_input_name) : o.wave;
   if (const auto why = unwritable_step(in.w.dt)) {
-    std::cerr << describe({shown_wave, 0, *why}) << '\n';
-    return exit_bad_input;
+    return bad_input({shown_wave, 0, *why});
   }
   files::output_files outputs;
   for (const std::string& name : {o.output, o.results}) {
     if (name.empty()) continue;
     if (const auto e = outputs.add(name)) {
-      std::cerr << describe(*e) << '\n';
-      return exit_bad_input;
+      return bad_input(*e);
     }
   }
   const std::vector<double> acc(in.w.acc.begin(), in.w.acc.end());
@@ -82,11 +78,9 @@ int run_site(const site_options& o) {
     const std::string unit = f.reason.starts_with("damping") ? "" : " %";
     const std::string value =
         std::isfinite(f.value) ? " (" + waveio::short_text(f.value) + unit + ")" : "";
-    std::cerr << describe({o.profile, 0,
-                           sublayer_label(profile, f.sublayer) + ": " + f.reason + value +
-                               "; nothing written"})
-              << '\n';
-    return exit_bad_input;
+    return bad_input(
+        {o.profile, 0,
+         sublayer_label(profile, f.sublayer) + ": " + f.reason + value + "; nothing written"});
   }
   std::vector<float> surface(r.acc.size());
   for (std::size_t i = 0; i < r.acc.size(); ++i) surface[i] = static_cast<float>(r.acc[i]);
@@ -99,8 +93,7 @@ int run_site(const site_options& o) {
   const std::string table = o.results.empty() ? std::string() : site_table_text(profile, r);
   const std::string_view texts[] = {wave_text, table};
   if (const auto e = outputs.commit(texts)) {
-    std::cerr << describe(*e) << '\n';
-    return exit_bad_input;
+    return bad_input(*e);
   }
   beyond_table_notes(profile, r);
   if (o.json) std::cout << site_json_text(profile, r, measures);

@@ -27,11 +27,6 @@ struct suite_options {
   std::string program;
 };
 
-int fail(const file_error& e) {
-  std::cerr << describe(e) << '\n';
-  return exit_bad_input;
-}
-
 // A record refused as a whole is told at the plan's line of its key; a fault at a line of the
 // record names that line of the record.
 file_error plan_line_of(const plan& p, const plan_wave& w, const file_error& e) {
@@ -79,8 +74,8 @@ std::optional<file_error> write_fit(const std::filesystem::path& dir, const plan
                                              files::at_link::replace))
     return e;
   const wave_result written = parse_wave(f.result.wave_text, "fitted");
-  for (const std::string& layout : f.used.exports.value_or(std::vector<std::string>{})) {
-    const export_request x{layout_of(layout), history::acceleration, 1.0};
+  for (const export_layout layout : f.used.exports.value_or(std::vector<export_layout>{})) {
+    const export_request x{layout, history::acceleration, 1.0};
     const auto file = fit_file(dir, p, f.item, std::string(export_extension(x.layout)));
     if (const auto e = files::write_atomically(file, export_text(written.w, x, fit_name(p, f.item)),
                                                files::at_link::replace)) {
@@ -98,27 +93,27 @@ int gather(const plan& p, const std::vector<fit_item>& fits, const std::filesyst
   for (const fit_item& f : fits) {
     file_error e;
     auto s = verified_result(dir, p, f, e);
-    if (!s) return fail(e);
+    if (!s) return bad_input(e);
     results.push_back(std::move(*s));
   }
   if (const auto e = files::write_atomically(dir / "summary.csv", summary_csv(results),
                                              files::at_link::replace))
-    return fail(*e);
+    return bad_input(*e);
   if (const auto e = files::write_atomically(dir / "summary.json", summary_json(results),
                                              files::at_link::replace))
-    return fail(*e);
+    return bad_input(*e);
   // The last run's page would describe other fits; until the new one is drawn there is none.
   std::error_code ec;
   std::filesystem::remove(dir / "report.html", ec);
   const report_result report = report_page(p, fits, results, dir, version);
   std::string written = ": " + (dir / "summary.csv").string();
-  if (report.error) return fail(*report.error);
+  if (report.error) return bad_input(*report.error);
   if (report.needs) {
     std::cerr << *report.needs << '\n';
   } else {
     if (const auto e =
             files::write_atomically(dir / "report.html", report.html, files::at_link::replace))
-      return fail(*e);
+      return bad_input(*e);
     written += ", " + (dir / "report.html").string();
   }
   tidy_folder(sweep_folder(dir, p, fits, true));
@@ -156,7 +151,7 @@ int run_suite(const suite_options& o) {
     return exit_usage;
   }
   const plan_result pr = read_plan(o.plan);
-  if (!pr.ok()) return fail(*pr.error);
+  if (!pr.ok()) return bad_input(*pr.error);
   const plan& p = pr.p;
   std::vector<fit_item> fits = fits_of(p);
   const std::filesystem::path dir = o.out;
@@ -166,7 +161,7 @@ int run_suite(const suite_options& o) {
     return 0;
   }
   if (o.report_only) {
-    if (const auto e = prepare_out_folder(dir, p, false)) return fail(*e);
+    if (const auto e = prepare_out_folder(dir, p, false)) return bad_input(*e);
     return gather(p, fits, dir);
   }
   std::vector<fit_item> chosen = fits;
@@ -175,11 +170,11 @@ int run_suite(const suite_options& o) {
     for (const fit_item& f : fits) {
       if (fit_name(p, f) == o.only) chosen.push_back(f);
     }
-    if (chosen.empty()) return fail({o.plan, 0, "no fit named " + o.only + " (TARGET/WAVE)"});
+    if (chosen.empty()) return bad_input({o.plan, 0, "no fit named " + o.only + " (TARGET/WAVE)"});
   }
   std::vector<suite_fit> work;
-  if (const auto e = set_up_fits(p, chosen, work)) return fail(*e);
-  if (const auto e = prepare_out_folder(dir, p, true)) return fail(*e);
+  if (const auto e = set_up_fits(p, chosen, work)) return bad_input(*e);
+  if (const auto e = prepare_out_folder(dir, p, true)) return bad_input(*e);
   const auto start = std::chrono::steady_clock::now();
   std::size_t done = 0;
   std::optional<file_error> write_error;
@@ -191,12 +186,12 @@ int run_suite(const suite_options& o) {
     std::cerr << progress_line(++done, work.size(), fit_name(p, f.item), f.result, !e,
                                elapsed.count());
   });
-  if (write_error) return fail(*write_error);
+  if (write_error) return bad_input(*write_error);
   if (!o.only.empty()) {
     tidy_folder(sweep_folder(dir, p, chosen, false));
     file_error e;
     const auto s = read_fit_result(dir, p, chosen[0], e);
-    if (!s) return fail(e);
+    if (!s) return bad_input(e);
     std::cout << final_line(p, chosen, std::span(&*s, 1),
                             ": " + fit_file(dir, p, chosen[0], ".json").string());
     return s->passed ? 0 : exit_not_passed;

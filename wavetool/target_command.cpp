@@ -14,18 +14,6 @@
 namespace wavetool {
 namespace {
 
-// The default periods of the printout: evenly spaced in log over the window, both ends exact.
-constexpr int default_period_count = 200;
-
-std::vector<double> window_periods(double tmin, double tmax) {
-  std::vector<double> t(default_period_count);
-  const double step = std::log(tmax / tmin) / (default_period_count - 1);
-  for (std::size_t i = 0; i < t.size(); ++i) t[i] = tmin * std::exp(static_cast<double>(i) * step);
-  t.front() = tmin;
-  t.back() = tmax;
-  return t;
-}
-
 std::string table_text(const std::vector<double>& t, const std::vector<double>& sa) {
   std::string text = "period(s),sa(gal)\n";
   for (std::size_t i = 0; i < t.size(); ++i)
@@ -52,22 +40,16 @@ struct target_options {
 
 int run_target(const target_options& o, spectrum_request r) {
   if (const auto e = load_table(r)) {
-    std::cerr << describe(*e) << '\n';
-    return exit_bad_input;
+    return bad_input(*e);
   }
   std::vector<double> t = window_periods(r.window_min, r.window_max);
   if (!o.periods.empty()) t = *parse_reals(o.periods);
   std::vector<double> sa(t.size());
   for (std::size_t i = 0; i < t.size(); ++i) {
     if (!motion::covers(r.spectrum, t[i])) {
-      const std::vector<double>& p = r.spectrum.periods;
-      std::cerr << describe({r.table_file, 0,
-                             "period " + waveio::short_text(t[i]) +
-                                 " s lies outside the table's periods " +
-                                 waveio::short_text(p.front()) + " to " +
-                                 waveio::short_text(p.back()) + " s (never extrapolated)"})
-                << '\n';
-      return exit_bad_input;
+      return bad_input({r.table_file, 0,
+                        "period " + waveio::short_text(t[i]) + " s lies outside " +
+                            table_periods_text(r.spectrum) + std::string(never_extrapolated)});
     }
     sa[i] = motion::spectral_acceleration(r.spectrum, t[i]);
   }
@@ -83,7 +65,8 @@ void add_target_command(CLI::App& app, int& status) {
       "target", "Print a design spectrum: Sa (gal) at periods (s), for a report or a spreadsheet");
   add_spectrum_options(*sub, o->keys);
   sub->add_option("--periods", o->periods,
-                  "T1,T2,... (s); default 200 periods evenly spaced in log over the window");
+                  "T1,T2,... (s); default " + std::to_string(drawn_period_count) +
+                      " periods evenly spaced in log over the window");
   sub->add_flag("--json", o->json, "one JSON object: the description and the two arrays");
   sub->callback([o, &status] {
     const spectrum_choice c = spectrum_from_keys(o->keys);

@@ -136,6 +136,12 @@ TEST(wavetool_command_line, the_libraries_text_never_reaches_the_user) {
            usage},
       {{"check", "w.csv", "--zone", "1.5-1"},
        "wavetool: --zone: expected a number, found \"1.5-1\"" + usage},
+      // Every option reads numbers by one rule, blanks around them no part of them (import took
+      // them while seed refused them), and a column limit a plan's `column` shares.
+      {{"import", "w.csv", "-o", "x.csv", "--dt", " 0.01"},
+       "wavetool: --dt: expected a step of more than 0 s, found \" 0.01\"" + usage},
+      {{"import", "w.csv", "-o", "x.csv", "--column", "1001"},
+       "wavetool: --column: expected a column number from 1 to 1000, found \"1001\"" + usage},
   };
   for (const usage_row& r : rows) expect_refused(r);
 }

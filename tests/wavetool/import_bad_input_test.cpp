@@ -193,7 +193,7 @@ TEST(wavetool_import, records_as_they_come) {
        {{"r.txt", "0 1 9\n0.01 2 9\n"}},
        {"r.txt", "-o", "w.csv", "--column", "0"},
        2,
-       "wavetool: --column: expected a column number from 1, found \"0\"" + usage,
+       "wavetool: --column: expected a column number from 1 to 1000, found \"0\"" + usage,
        {}},
   };
   for (const row& r : rows) {
