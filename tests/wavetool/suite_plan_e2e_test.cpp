@@ -182,6 +182,9 @@ TEST(wavetool_suite, bad_plans_are_refused_with_their_line) {
       {"[[target]]\nname = \"t\"\nwindow = [10, 0.02]\n",
        "wavetool: plan.toml:3: window: expected TMIN,TMAX (s) with 0 < TMIN < TMAX, found "
        "\"10,0.02\"\n"},
+      {"[[target]]\nname = \"t\"\nwindow = [1, 1]\n",
+       "wavetool: plan.toml:3: window: expected TMIN,TMAX (s) with 0 < TMIN < TMAX, found "
+       "\"1,1\"\n"},
       {"[[target]]\nname = \"t\"\nname = \"u\"\n", "wavetool: plan.toml:3: *"},
       {"[[wave]]\nname = \"w\"\nrecord = \"seed1.csv\"\n",
        "wavetool: plan.toml: expected at least one [[target]]\n"},
@@ -201,6 +204,21 @@ TEST(wavetool_suite, bad_plans_are_refused_with_their_line) {
       EXPECT_EQ(r.err, err) << c.plan;
     }
     EXPECT_FALSE(fs::exists(d / "out")) << c.plan;
+  }
+}
+
+// A plan at the edge of each limit is taken: listed, nothing refused.
+TEST(wavetool_suite, plans_at_the_limits_are_taken) {
+  for (const char* keys : {
+           "[defaults]\nmax_iterations = 1000\n",
+           "[defaults]\nmax_iterations = 1\n",
+           "[[target]]\nname = \"z\"\nzone = 1.5\n",
+       }) {
+    const scratch_dir d;
+    prepare(d, std::string(one_fit_plan) + keys);
+    const run_result r = run(d.path(), {"suite", "plan.toml", "--out", "out", "--list"});
+    EXPECT_EQ(r.status, 0) << keys << r.err;
+    EXPECT_EQ(r.err, "") << keys;
   }
 }
 

@@ -154,7 +154,7 @@ TEST(wavetool_suite_report, figures_and_summaries_hold_what_the_written_waves_gi
   fs::create_directory(d / "bin");
   write_file(d / "bin/gnuplot",
              "#!/bin/sh\nkept=\"$(dirname \"$0\")/drawn/$$\"\nmkdir -p \"$kept\"\n"
-             "cp ./*.dat \"$kept\"/\nexec /usr/bin/gnuplot \"$@\"\n");
+             "cp ./*.dat ./*.gp \"$kept\"/\nexec /usr/bin/gnuplot \"$@\"\n");
   fs::permissions(d / "bin/gnuplot", fs::perms::owner_all);
   const run_result r =
       wavetool_test::run_command("/usr/bin/env",
@@ -183,6 +183,14 @@ TEST(wavetool_suite_report, figures_and_summaries_hold_what_the_written_waves_gi
   // The figures' data: 200 periods evenly spaced in log over 0.02..10 s.
   fs::path drawn;
   for (const auto& e : fs::directory_iterator(d / "bin/drawn")) drawn = e.path();
+  // The ratio figure's line of criterion 1: a spectrum at least 0.85 times the target.
+  std::string scripts;
+  for (const auto& e : fs::directory_iterator(drawn)) {
+    if (e.path().extension() == ".gp") scripts += read_file(e.path());
+  }
+  EXPECT_NE(scripts.find("set arrow from graph 0, first 0.85 to graph 1, first 0.85 nohead"),
+            std::string::npos);
+  EXPECT_NE(scripts.find("set label 'criterion 1: 0.85'"), std::string::npos);
   const std::vector<std::string> spectra = lines_of(read_file(drawn / "spectra0.dat"));
   const std::vector<std::string> ratios = lines_of(read_file(drawn / "ratios0.dat"));
   ASSERT_EQ(spectra.size(), 201u);
