@@ -37,18 +37,6 @@ std::string limit_text(const motion::criterion_rule& rule) {
   return (rule.compare == motion::comparison::at_least ? ">= " : "<= ") + limit;
 }
 
-std::optional<motion::criteria> fitwave_criteria(std::span<const float> acc, float dt) {
-  // Beyond its own longest transform fitwave computes nothing.
-  if (acc.size() > static_cast<std::size_t>(motion::max_transform_length)) return std::nullopt;
-  const check_report r = criteria_report(acc, dt);
-  if (!r.criteria) return std::nullopt;
-  return r.criteria;
-}
-
-check_report criteria_report(std::span<const float> acc, float dt) {
-  return criteria_report(acc, dt, spectrum_request{});
-}
-
 check_report criteria_report(std::span<const float> acc, float dt, const spectrum_request& q) {
   check_report r;
   const bool fitwave_target = motion::is_fitwave_target(q.spectrum);
@@ -64,10 +52,6 @@ check_report criteria_report(std::span<const float> acc, float dt, const spectru
   r.criteria = motion::criteria_of(p.g, p.input_sa, target, judged);
   r.computable = p.computable;
   return r;
-}
-
-check_report evaluate(const wave& w) {
-  return evaluate(w, spectrum_request{});
 }
 
 check_report evaluate(const wave& w, const spectrum_request& q) {

@@ -25,16 +25,12 @@ struct check_report {
   std::string spectrum;
 };
 
-// fitwave's four measures of a wave: its transform length, grid, target spectrum and 5 %-damped
-// response spectrum over nt = acc.size() samples at dt, all in float, from the fit's set-up.
-// No criteria for a wave wavetool does not fit (too few samples or more than
-// max_design_transform_length, a bad step).
-check_report criteria_report(std::span<const float> acc, float dt);
-// The same against the requested spectrum (its table read and covering the criteria's periods),
-// at its damping, with criteria 1, 3 and 4 over its window.
+// The four measures of a wave against the requested spectrum (its table read and covering the
+// criteria's periods), at its damping, with criteria 1, 3 and 4 over its window; for the default
+// request fitwave's: its transform length, grid, target spectrum and 5 %-damped response spectrum
+// over nt = acc.size() samples at dt, all in float, from the fit's set-up. No criteria for a wave
+// wavetool does not fit (too few samples or more than max_design_transform_length, a bad step).
 check_report criteria_report(std::span<const float> acc, float dt, const spectrum_request& r);
-// The default report's criteria, none beyond fitwave's own longest transform.
-std::optional<motion::criteria> fitwave_criteria(std::span<const float> acc, float dt);
 
 // A float as its shortest decimal that reads back as it: 0.01, not 0.00999999978.
 using waveio::shortest_text;
@@ -43,7 +39,6 @@ using waveio::shortest_text;
 std::string limit_text(const motion::criterion_rule& rule);
 
 // The float samples widened to double, at the float step widened.
-check_report evaluate(const wave& w);
 check_report evaluate(const wave& w, const spectrum_request& r);
 
 // The report as an aligned table and as one JSON object (with a final line end).

@@ -52,7 +52,8 @@ TEST(write_atomically, whole_file_or_nothing) {
 TEST(write_atomically, links_devices_and_permission_bits) {
   namespace fs = std::filesystem;
   const scratch_dir dir;
-  const mode_t mask = ::umask(022);
+  // A mask that leaves the group its write bit tells 0666 & ~umask from a fixed 0644.
+  const mode_t mask = ::umask(002);
   const auto mode_of = [](const fs::path& p) {
     struct stat st {};
     ::stat(p.c_str(), &st);
@@ -70,8 +71,8 @@ TEST(write_atomically, links_devices_and_permission_bits) {
   };
   const row rows[] = {
       {"link.csv", "real/kept.csv", 0600},
-      {"dangling.csv", "real/new.csv", 0644},
-      {"plain.csv", "plain.csv", 0644},
+      {"dangling.csv", "real/new.csv", 0664},
+      {"plain.csv", "plain.csv", 0664},
       {"real/kept.csv", "real/kept.csv", 0600},
   };
   for (const row& r : rows) {

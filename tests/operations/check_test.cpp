@@ -31,11 +31,11 @@ std::vector<float> last_printed_criteria(const std::string& console) {
 
 // The fitted file holds the wave with four significant digits: each sample is off by up to
 // 5e-4 of itself, and so, at most, is every spectral value and every criterion.
-TEST(fitwave_criteria, agree_with_fitwave_within_the_files_rounding) {
+TEST(criteria_report, agree_with_fitwave_within_the_files_rounding) {
   for (const char* run : {"seed1-fit5", "corralitos-fit3"}) {
     const wavetool::wave_result w = wavetool::read_wave(golden + "/" + run + "-fitted.csv");
     ASSERT_TRUE(w.ok()) << run;
-    const auto c = wavetool::fitwave_criteria(w.w.acc, w.w.dt);
+    const auto c = wavetool::criteria_report(w.w.acc, w.w.dt, {}).criteria;
     ASSERT_TRUE(c) << run;
     const std::vector<float> printed =
         last_printed_criteria(testsupport::read_file(golden + "/" + run + ".console"));
@@ -45,8 +45,6 @@ TEST(fitwave_criteria, agree_with_fitwave_within_the_files_rounding) {
     EXPECT_NEAR(c->cr3, printed[2], 5e-4) << run;
     EXPECT_NEAR(c->cr4, printed[3], 5e-4 * double{printed[3]}) << run;
   }
-  // Beyond the longest transform fitwave computes nothing.
-  EXPECT_FALSE(wavetool::fitwave_criteria(std::vector<float>(32769, 1.0f), 0.01f));
 }
 
 // The criteria against another spectrum, recomputed directly: the reference oscillator at the
@@ -101,7 +99,7 @@ TEST(criteria_report, against_a_spectrum_at_its_damping_over_its_window) {
 TEST(evaluate, the_demo_wave_ends_moving) {
   const wavetool::wave_result w = wavetool::read_wave(golden + "/seed1-fit5-fitted.csv");
   ASSERT_TRUE(w.ok());
-  const wavetool::check_report r = wavetool::evaluate(w.w);
+  const wavetool::check_report r = wavetool::evaluate(w.w, {});
   // Measured on the demo run: -35 cm/s and -41.6 m at the end.
   EXPECT_EQ(r.measures.samples, 8192u);
   EXPECT_NEAR(r.measures.end_velocity, -35.0, 0.5);

@@ -53,7 +53,7 @@ TEST(fit_files, fitted_wave_holds_the_judged_wave) {
   ASSERT_TRUE(back.ok());
   EXPECT_EQ(back.w.acc, r.wave);
   EXPECT_EQ(back.w.dt, r.g.dt);
-  const auto c = wavetool::fitwave_criteria(back.w.acc, back.w.dt);
+  const auto c = wavetool::criteria_report(back.w.acc, back.w.dt, {}).criteria;
   ASSERT_TRUE(c.has_value());
   EXPECT_EQ(c->cr1, r.last.measures.cr1);
   EXPECT_EQ(c->cr2, r.last.measures.cr2);
