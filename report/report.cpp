@@ -259,6 +259,87 @@ std::string html_escaped(std::string_view s) {
   return out;
 }
 
+namespace {
+
+// Figures are drawn together at the end; the page holds a marker for each until then, and the
+// markers in page order are 0, 1, 2, ...
+struct figure_queue {
+  std::vector<figure_job> jobs;
+  std::vector<std::string> captions;
+  std::string at(std::string name, std::string script, int height, std::string caption) {
+    jobs.push_back({std::move(name), std::move(script), height});
+    captions.push_back(std::move(caption));
+    return "\x01" + std::to_string(jobs.size() - 1) + "\x01";
+  }
+};
+
+// One target's section of the page, its data files written into work; empty when no fit aims
+// at the target.
+std::optional<files::file_error> target_section(const plan& p, std::size_t t,
+                                                std::span<const fit_item> fits,
+                                                std::span<const fit_summary> results,
+                                                const std::filesystem::path& dir,
+                                                const std::filesystem::path& work,
+                                                figure_queue& figures, std::string& body) {
+  const plan_target& target = p.targets[t];
+  std::vector<std::string> names;
+  std::vector<std::vector<double>> sa;
+  std::vector<fit_summary> rows;
+  std::string motions;
+  const std::vector<double> periods =
+      window_periods(target.spectrum.window_min, target.spectrum.window_max);
+  const std::vector<double> aim = target_at(target.spectrum, periods);
+  for (std::size_t k = 0; k < fits.size(); ++k) {
+    if (fits[k].target != t) continue;
+    const wave_result w = read_wave(fit_file(dir, p, fits[k], ".csv"));
+    if (!w.ok()) return w.error;
+    names.push_back(p.waves[fits[k].wave].name);
+    sa.push_back(response_at(w.w, target.spectrum, periods));
+    rows.push_back(results[k]);
+    double tend = 0, vend = 0, dend = 0;
+    const std::string data = "motion" + std::to_string(k) + ".dat";
+    if (const auto e = write_data(work / data, motion_data(w.w, tend, vend, dend)))
+      return files::file_error{data, 0, *e};
+    motions += figures.at("motion" + std::to_string(k), motion_script(data, tend, vend, dend), 600,
+                          html_escaped(fit_name(p, fits[k])) +
+                              ": acceleration, velocity and displacement from rest; end values "
+                              "marked");
+  }
+  if (names.empty()) return std::nullopt;
+  const target_data d = spectra_data(periods, aim, sa, names);
+  const std::string spectra = "spectra" + std::to_string(t), ratios = "ratios" + std::to_string(t);
+  if (const auto e = write_data(work / (spectra + ".dat"), d.spectra))
+    return files::file_error{spectra, 0, *e};
+  if (const auto e = write_data(work / (ratios + ".dat"), d.ratios))
+    return files::file_error{ratios, 0, *e};
+  body += "<section class=\"target\"><h2>Target " + html_escaped(target.name) + "</h2>\n<p>" +
+          target_definition(target.spectrum) + "</p>\n" + criteria_table(target.spectrum) +
+          figures.at(spectra, spectra_script(spectra + ".dat", target.spectrum, names.size()), 420,
+                     "Response spectra of the fitted waves, the target and their mean") +
+          figures.at(ratios, ratio_script(ratios + ".dat", target.spectrum, names.size()), 420,
+                     "Ratio of each wave's spectrum to the target, with criterion 1's limit") +
+          "<h3>Results</h3>\n" + results_table(rows) + "<h3>Waves</h3>\n" + motions +
+          "</section>\n";
+  return std::nullopt;
+}
+
+// The whole page around the targets' sections.
+std::string page_html(const plan& p, std::span<const fit_summary> results, std::string_view version,
+                      const std::string& body) {
+  std::size_t passed = 0;
+  for (const fit_summary& s : results) passed += s.passed ? 1 : 0;
+  return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>Design "
+         "ground motions: " +
+         html_escaped(p.file.filename().string()) + "</title>\n<style>" + page_style +
+         "</style></head><body>\n<h1>Design ground motions</h1>\n<p>" + std::to_string(passed) +
+         " of " + std::to_string(results.size()) + " fits passed. Made by " +
+         html_escaped(version) + " from the plan " + html_escaped(p.file.filename().string()) +
+         ".</p>\n<h2>Plan</h2>\n<pre>" + html_escaped(p.text) + "</pre>\n" + body +
+         "</body></html>\n";
+}
+
+}  // namespace
+
 report_result report_page(const plan& p, std::span<const fit_item> fits,
                           std::span<const fit_summary> results, const std::filesystem::path& dir,
                           std::string_view version) {
@@ -269,64 +350,12 @@ report_result report_page(const plan& p, std::span<const fit_item> fits,
   const drawing_interrupts interrupts;
   std::filesystem::remove_all(work, ec);
   std::filesystem::create_directories(work, ec);
-  // Figures are drawn together at the end; the page holds a marker for each until then.
-  std::vector<figure_job> jobs;
-  std::vector<std::string> captions;
-  const auto figure_at = [&](std::string name, std::string script, int height,
-                             std::string caption) {
-    jobs.push_back({std::move(name), std::move(script), height});
-    captions.push_back(std::move(caption));
-    return "\x01" + std::to_string(jobs.size() - 1) + "\x01";
-  };
+  figure_queue figures;
   std::string body;
-  for (std::size_t t = 0; t < p.targets.size() && !r.error; ++t) {
-    const plan_target& target = p.targets[t];
-    std::vector<std::string> names;
-    std::vector<std::vector<double>> sa;
-    std::vector<fit_summary> rows;
-    std::string motions;
-    const std::vector<double> periods =
-        window_periods(target.spectrum.window_min, target.spectrum.window_max);
-    const std::vector<double> aim = target_at(target.spectrum, periods);
-    for (std::size_t k = 0; k < fits.size() && !r.error; ++k) {
-      if (fits[k].target != t) continue;
-      const wave_result w = read_wave(fit_file(dir, p, fits[k], ".csv"));
-      if (!w.ok()) {
-        r.error = w.error;
-        break;
-      }
-      names.push_back(p.waves[fits[k].wave].name);
-      sa.push_back(response_at(w.w, target.spectrum, periods));
-      rows.push_back(results[k]);
-      double tend = 0, vend = 0, dend = 0;
-      const std::string data = "motion" + std::to_string(k) + ".dat";
-      if (const auto e = write_data(work / data, motion_data(w.w, tend, vend, dend))) {
-        r.error = files::file_error{data, 0, *e};
-        break;
-      }
-      motions += figure_at("motion" + std::to_string(k), motion_script(data, tend, vend, dend), 600,
-                           html_escaped(fit_name(p, fits[k])) +
-                               ": acceleration, velocity and displacement from rest; end values "
-                               "marked");
-    }
-    if (r.error || names.empty()) continue;
-    const target_data d = spectra_data(periods, aim, sa, names);
-    const std::string spectra = "spectra" + std::to_string(t),
-                      ratios = "ratios" + std::to_string(t);
-    if (const auto e = write_data(work / (spectra + ".dat"), d.spectra)) r.error = {spectra, 0, *e};
-    if (const auto e = write_data(work / (ratios + ".dat"), d.ratios)) r.error = {ratios, 0, *e};
-    if (r.error) break;
-    body += "<section class=\"target\"><h2>Target " + html_escaped(target.name) + "</h2>\n<p>" +
-            target_definition(target.spectrum) + "</p>\n" + criteria_table(target.spectrum) +
-            figure_at(spectra, spectra_script(spectra + ".dat", target.spectrum, names.size()), 420,
-                      "Response spectra of the fitted waves, the target and their mean") +
-            figure_at(ratios, ratio_script(ratios + ".dat", target.spectrum, names.size()), 420,
-                      "Ratio of each wave's spectrum to the target, with criterion 1's limit") +
-            "<h3>Results</h3>\n" + results_table(rows) + "<h3>Waves</h3>\n" + motions +
-            "</section>\n";
-  }
+  for (std::size_t t = 0; t < p.targets.size() && !r.error; ++t)
+    r.error = target_section(p, t, fits, results, dir, work, figures, body);
   std::vector<figure_result> drawn;
-  if (!r.error) drawn = draw_figures(work, jobs);
+  if (!r.error) drawn = draw_figures(work, figures.jobs);
   std::filesystem::remove_all(work, ec);
   interrupts.end_if_interrupted();
   for (const figure_result& f : drawn) {
@@ -338,22 +367,12 @@ report_result report_page(const plan& p, std::span<const fit_item> fits,
     if (f.error) r.error = files::file_error{(dir / "report.html").string(), 0, *f.error};
   }
   if (r.error) return r;
-  // The markers in page order are 0, 1, 2, ...: each becomes its figure.
   for (std::size_t k = 0; k < drawn.size(); ++k) {
     const std::string marker = "\x01" + std::to_string(k) + "\x01";
     body.replace(body.find(marker), marker.size(),
-                 figure_html(drawn[k].svg, "f" + std::to_string(k + 1) + "_", captions[k]));
+                 figure_html(drawn[k].svg, "f" + std::to_string(k + 1) + "_", figures.captions[k]));
   }
-  std::size_t passed = 0;
-  for (const fit_summary& s : results) passed += s.passed ? 1 : 0;
-  r.html =
-      "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>Design "
-      "ground motions: " +
-      html_escaped(p.file.filename().string()) + "</title>\n<style>" + page_style +
-      "</style></head><body>\n<h1>Design ground motions</h1>\n<p>" + std::to_string(passed) +
-      " of " + std::to_string(results.size()) + " fits passed. Made by " + html_escaped(version) +
-      " from the plan " + html_escaped(p.file.filename().string()) + ".</p>\n<h2>Plan</h2>\n<pre>" +
-      html_escaped(p.text) + "</pre>\n" + body + "</body></html>\n";
+  r.html = page_html(p, results, version, body);
   return r;
 }
 

@@ -139,6 +139,53 @@ std::optional<site::strain_table> read_curve_table(checker& c, const std::filesy
   return table;
 }
 
+// Every key a layer must have, told at the layer's header when missing: its thickness, velocity
+// and weight, and what its curve needs.
+void require_layer_keys(checker& c, int header, const std::set<std::string>& given,
+                        bool weight_given, const curve_keys* keys) {
+  for (std::string_view required : {"thickness", "vs"}) {
+    if (!given.count(std::string(required))) {
+      c.fail(header, std::string(required) + ": missing in [[layer]]");
+    }
+  }
+  if (!weight_given) c.fail(header, "unit_weight: missing in [[layer]] (or density)");
+  if (!keys) return;
+  for (std::string_view required : keys->required) {
+    if (!given.count(std::string(required))) {
+      c.fail(header, std::string(required) + ": missing in [[layer]] with curve = \"" +
+                         std::string(keys->curve) + "\"");
+    }
+  }
+}
+
+// The layer's numbers as its properties and curve; a key not given keeps its default.
+void fill_layer(site::soil_layer& layer, const std::string& curve,
+                const std::map<std::string, double>& numbers) {
+  auto value = [&](const char* key, double otherwise) {
+    const auto it = numbers.find(key);
+    return it == numbers.end() ? otherwise : it->second;
+  };
+  layer.thickness = value("thickness", 0.0);
+  layer.vs = value("vs", 0.0);
+  layer.unit_weight = numbers.count("density") ? site::unit_weight_of_density(numbers.at("density"))
+                                               : value("unit_weight", 0.0);
+  if (curve == "hardin-drnevich") {
+    layer.curve =
+        site::hardin_drnevich{value("gamma_ref", 0.0), value("h_max", 0.0), value("h_min", 0.0)};
+  } else if (curve == "darendeli") {
+    site::darendeli d;
+    d.plasticity = value("plasticity", d.plasticity);
+    d.ocr = value("ocr", d.ocr);
+    if (numbers.count("mean_stress")) d.mean_stress_kpa = numbers.at("mean_stress");
+    d.k0 = value("k0", d.k0);
+    d.frequency = value("frequency", d.frequency);
+    d.cycles = value("cycles", d.cycles);
+    layer.curve = d;
+  } else if (curve == "linear") {
+    layer.curve = site::constant_damping{value("damping", 0.0)};
+  }
+}
+
 site::soil_layer read_layer(checker& c, const toml::table& t, const std::filesystem::path& file,
                             layer_lines& lines) {
   site::soil_layer layer;
@@ -200,43 +247,8 @@ site::soil_layer read_layer(checker& c, const toml::table& t, const std::filesys
       }
     }
   }
-  for (std::string_view required : {"thickness", "vs"}) {
-    if (!given.count(std::string(required))) {
-      c.fail(lines.header, std::string(required) + ": missing in [[layer]]");
-    }
-  }
-  if (!weight_given) c.fail(lines.header, "unit_weight: missing in [[layer]] (or density)");
-  if (keys) {
-    for (std::string_view required : keys->required) {
-      if (!given.count(std::string(required))) {
-        c.fail(lines.header,
-               std::string(required) + ": missing in [[layer]] with curve = \"" + curve + "\"");
-      }
-    }
-  }
-  auto value = [&](const char* key, double otherwise) {
-    const auto it = numbers.find(key);
-    return it == numbers.end() ? otherwise : it->second;
-  };
-  layer.thickness = value("thickness", 0.0);
-  layer.vs = value("vs", 0.0);
-  layer.unit_weight = numbers.count("density") ? site::unit_weight_of_density(numbers["density"])
-                                               : value("unit_weight", 0.0);
-  if (curve == "hardin-drnevich") {
-    layer.curve =
-        site::hardin_drnevich{value("gamma_ref", 0.0), value("h_max", 0.0), value("h_min", 0.0)};
-  } else if (curve == "darendeli") {
-    site::darendeli d;
-    d.plasticity = value("plasticity", d.plasticity);
-    d.ocr = value("ocr", d.ocr);
-    if (numbers.count("mean_stress")) d.mean_stress_kpa = numbers["mean_stress"];
-    d.k0 = value("k0", d.k0);
-    d.frequency = value("frequency", d.frequency);
-    d.cycles = value("cycles", d.cycles);
-    layer.curve = d;
-  } else if (curve == "linear") {
-    layer.curve = site::constant_damping{value("damping", 0.0)};
-  }
+  require_layer_keys(c, lines.header, given, weight_given, keys);
+  fill_layer(layer, curve, numbers);
   return layer;
 }
 
