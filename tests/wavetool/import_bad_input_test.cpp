@@ -21,10 +21,10 @@ using testsupport::read_file;
 using testsupport::scratch_dir;
 using testsupport::write_file;
 using wavetool_test::run_command;
+const std::string& usage = wavetool_test::usage_hint;
 
 const std::filesystem::path wavetool = GM_WAVETOOL_PATH;
 const std::string data = GM_WAVETOOL_DATA;
-const std::string usage = "\nRun 'wavetool --help' for the usage.\n";
 
 // Every file of a folder with its bytes; a folder as "<folder>".
 std::map<std::string, std::string> files_in(const std::filesystem::path& dir) {

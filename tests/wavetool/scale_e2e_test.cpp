@@ -21,9 +21,9 @@ using testsupport::read_file;
 using testsupport::scratch_dir;
 using testsupport::write_file;
 using wavetool_test::run_command;
+const std::string& usage = wavetool_test::usage_hint;
 
 const fs::path wavetool = GM_WAVETOOL_PATH;
-const std::string usage = "\nRun 'wavetool --help' for the usage.\n";
 
 // The second number of every line after the header, as single precision reads it.
 std::vector<double> values_of(const std::string& text) {

@@ -130,12 +130,12 @@ TEST(wavetool_seed, lengths_steps_and_corners) {
 }
 
 TEST(wavetool_seed, errors_write_nothing) {
+  const std::string& usage = wavetool_test::usage_hint;
   struct row {
     std::string args;
     int status;
     std::string err;  // the whole of standard error; empty: only its first and last words
   };
-  const std::string usage = "\nRun 'wavetool --help' for the usage.\n";
   const row rows[] = {
       {"seed -o s.csv", 2, ""},
       {"seed --seed 1", 2, ""},

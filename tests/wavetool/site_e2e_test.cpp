@@ -25,16 +25,12 @@ using json = nlohmann::json;
 using testsupport::read_file;
 using testsupport::scratch_dir;
 using testsupport::write_file;
+using wavetool_test::files_in;
 using wavetool_test::run_command;
+const std::string& usage = wavetool_test::usage_hint;
 
 const fs::path wavetool = GM_WAVETOOL_PATH;
 const std::string data = GM_WAVETOOL_DATA;
-const std::string usage = "\nRun 'wavetool --help' for the usage.\n";
-
-std::size_t files_in(const fs::path& dir) {
-  return static_cast<std::size_t>(
-      std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
-}
 
 // The Loma Prieta record imported as the engineer would, beside the test profiles.
 struct site_folder {
