@@ -225,7 +225,7 @@ void read_targets(checker& c, const toml::table& root, const spectrum_keys& base
   if (const toml::array* a = tables_of(c, root, "target")) {
     for (const toml::node& x : *a) {
       const toml::table& t = *x.as_table();
-      plan_target target{name_of_table(c, t, "[[target]]"), line_of(t), base, {}, {}};
+      plan_target target{name_of_table(c, t, "[[target]]"), line_of(t), base, {}, {}, {}};
       if (std::find(summary_files.begin(), summary_files.end(), target.name) !=
           summary_files.end()) {
         c.fail(line_of(*t.get("name")), "name: " + waveio::quoted(target.name) +
@@ -250,7 +250,7 @@ void read_waves(checker& c, const toml::table& root, plan& p) {
   if (const toml::array* a = tables_of(c, root, "wave")) {
     for (const toml::node& x : *a) {
       const toml::table& t = *x.as_table();
-      plan_wave wave{name_of_table(c, t, "[[wave]]"), line_of(t), {}, {}};
+      plan_wave wave{name_of_table(c, t, "[[wave]]"), line_of(t), {}, {}, {}};
       seed_source seed;
       record_source rec;
       std::optional<int> seed_line, record_line;

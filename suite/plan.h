@@ -19,6 +19,8 @@
 #include "operations/fit_job.h"
 #include "operations/spectrum_request.h"
 #include "operations/wave_file.h"
+#include "operations/wave_scaling.h"
+#include "site/profile.h"
 #include "waveio/records.h"
 
 namespace wavetool {
@@ -57,12 +59,26 @@ struct plan_target {
   spectrum_keys keys;         // as the command line spells them, [defaults]'s included
   spectrum_request spectrum;  // checked, a table's rows read
   fit_overrides fit;
+  std::optional<std::size_t> site;  // key `site`: the plan's site its waves are taken through
 };
 struct plan_wave {
   std::string name;
   int line = 0;
   std::variant<seed_source, record_source> source;
   fit_overrides fit;
+  // fit = false with pgv, pga or scale: an observed record scaled, not fitted; its criteria are
+  // shown for information and never judged.
+  std::optional<wave_scaling> scaling;
+};
+
+// A site the waves of a target are taken through, from the plan's [[site]]: its profile inline
+// or from `profile` (relative to the plan).
+struct plan_site {
+  std::string name;
+  int line = 0;
+  site::site_profile profile;
+  std::filesystem::path profile_file;  // the file whose lines its faults name (the plan, inline)
+  std::optional<std::int64_t> compare_soil;  // a ground class whose simplified spectrum is drawn
 };
 
 struct plan {
@@ -71,6 +87,7 @@ struct plan {
   fit_overrides defaults;
   std::vector<plan_target> targets;
   std::vector<plan_wave> waves;
+  std::vector<plan_site> sites;
 };
 
 struct plan_result {

@@ -37,6 +37,12 @@ std::filesystem::path fit_file(const std::filesystem::path& dir, const plan& p, 
   return dir / p.targets[f.target].name / (p.waves[f.wave].name + extension);
 }
 
+std::filesystem::path site_file(const std::filesystem::path& dir, const plan& p, const fit_item& f,
+                                const std::string& extension) {
+  const plan_site& s = p.sites[*p.targets[f.target].site];
+  return fit_file(dir, p, f, "." + s.name + extension);
+}
+
 nlohmann::ordered_json options_json(const plan& p, const fit_item& f) {
   const fit_overrides used = settings_of(p, f.target, f.wave);
   const motion::design_settings s = design_settings_of(used);

@@ -29,6 +29,11 @@ std::string fit_name(const plan& p, const fit_item& f);
 std::filesystem::path fit_file(const std::filesystem::path& dir, const plan& p, const fit_item& f,
                                const std::string& extension);
 
+// DIR/TARGET/WAVE.SITE with the extension: the motion at the surface of the target's site
+// (".csv") and the site's results (".json"); f's target must have a site.
+std::filesystem::path site_file(const std::filesystem::path& dir, const plan& p, const fit_item& f,
+                                const std::string& extension);
+
 // The result of a fit as its JSON file holds it: status ("passed" or "not passed"), iterations,
 // the four criteria, the time-domain measures and the options used.
 std::string fit_result_json(const plan& p, const fit_item& f, const fit_job_result& r);
@@ -43,14 +48,23 @@ inline constexpr std::array<const char*, 3> summary_files{"summary.csv", "summar
 // are.
 inline constexpr const char* report_work_folder = ".report-work";
 
+// What the summaries and the report take from a wave's site results (WAVE.SITE.json).
+struct site_summary {
+  bool converged = false;
+  motion::motion_summary surface;  // the written surface motion's measures, as `check` gives them
+  nlohmann::ordered_json json;     // the whole object as read
+};
+
 // What the summaries and the report take from a fit's result file.
 struct fit_summary {
   std::string target, wave;
   bool passed = false;
+  bool scaled = false;  // status "scaled, not fitted": criteria for information, never judged
   std::int64_t iterations = 0;
   float cr1 = 0, cr2 = 0, cr3 = 0, cr4 = 0;
   motion::motion_summary measures;
-  nlohmann::ordered_json json;  // the whole object as read
+  nlohmann::ordered_json json;       // the whole object as read
+  std::optional<site_summary> site;  // when the target has a site
 };
 // The result file of f in dir, or why it cannot be read.
 std::optional<fit_summary> read_fit_result(const std::filesystem::path& dir, const plan& p,
