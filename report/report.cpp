@@ -224,8 +224,10 @@ th{background:#eee}td:first-child,th:first-child{text-align:left}td.fail{color:#
 font-weight:bold}tr.failed td:first-child{color:#b00000}pre{background:#f6f6f6;padding:.5em;
 font-size:8.5pt;white-space:pre-wrap}figure{margin:.8em 0;break-inside:avoid}
 figure svg{width:100%;height:auto}figcaption{font-size:9pt;color:#333}
-@page{size:A4;margin:14mm}@media print{body{max-width:none;margin:0}
-section.target{break-before:page}figure{break-inside:avoid}}
+@page{size:A4;margin:12mm 14mm}@media print{body{max-width:none;margin:0}
+h1,h2,h3{break-after:avoid}table,tr,figure{break-inside:avoid}figure{margin:.3em 0}
+section.target{break-before:page}section.target figure svg{width:auto;height:70mm;
+display:block;margin:0 auto}section.target h3~figure svg{height:112mm}}
 )";
 
 std::string figure_html(const std::string& svg, const std::string& prefix,
