@@ -8,11 +8,12 @@
 #include "motion/measures.h"
 #include "motion/target_grid.h"
 #include "operations/wave_file.h"
+#include "report/report_parts.h"
 #include "waveio/text_fields.h"
 
 namespace wavetool {
-namespace {
 
+namespace report_parts {
 std::string g9(double x) {
   char b[40];
   const int n = std::snprintf(b, sizeof b, "%.9g", x);
@@ -23,6 +24,17 @@ std::string fixed(double x, int decimals) {
   const int n = std::snprintf(b, sizeof b, "%.*f", decimals, x);
   return {b, static_cast<std::size_t>(n)};
 }
+std::optional<std::string> write_data(const std::filesystem::path& file, const std::string& text) {
+  if (const auto e = files::write_atomically(file, text)) return describe(*e);
+  return std::nullopt;
+}
+}  // namespace report_parts
+
+namespace {
+
+using report_parts::fixed;
+using report_parts::g9;
+using report_parts::write_data;
 // Inline SVG: without the XML prologue, every id and reference made unique to the figure.
 std::string inline_svg(const std::string& svg, const std::string& prefix) {
   std::string s = svg.substr(std::min(svg.find("<svg"), svg.size()));
@@ -82,14 +94,17 @@ std::string results_table(std::span<const fit_summary> rows) {
   s += "</tr>\n";
   for (const fit_summary& r : rows) {
     const motion::criteria_verdict v = motion::judge({r.cr1, r.cr2, r.cr3, r.cr4});
-    const auto cell = [](bool ok, const std::string& text) {
+    // A scaled record's criteria are for information: shown, never marked.
+    const auto cell = [&r](bool ok, const std::string& text) {
+      ok = ok || r.scaled;
       return std::string(ok ? "<td>" : "<td class=\"fail\">") + text + (ok ? "" : " &#x2717;") +
              "</td>";
     };
     const motion::motion_summary& m = r.measures;
     const bool rest = motion::at_rest({m.end_velocity, m.end_displacement});
-    s += "<tr" + std::string(r.passed ? "" : " class=\"failed\"") + "><td>" + html_escaped(r.wave) +
-         "</td>" + cell(r.passed, r.passed ? "passed" : "not passed") + "<td>" +
+    const std::string status = r.scaled ? "scaled, not fitted" : r.passed ? "passed" : "not passed";
+    s += "<tr" + std::string(r.passed || r.scaled ? "" : " class=\"failed\"") + "><td>" +
+         html_escaped(r.wave) + "</td>" + cell(r.passed, status) + "<td>" +
          std::to_string(r.iterations) + "</td>" + cell(v.cr1, fixed(r.cr1, 4)) +
          cell(v.cr2, fixed(r.cr2, 4)) + cell(v.cr3, fixed(r.cr3, 4)) +
          cell(v.cr4, fixed(r.cr4, 4)) + "<td>" + fixed(m.pga, 1) + "</td><td>" + fixed(m.pgv, 2) +
@@ -98,11 +113,6 @@ std::string results_table(std::span<const fit_summary> rows) {
          fixed(m.d5_95, 2) + "</td></tr>\n";
   }
   return s + "</table>\n";
-}
-
-std::optional<std::string> write_data(const std::filesystem::path& file, const std::string& text) {
-  if (const auto e = files::write_atomically(file, text)) return describe(*e);
-  return std::nullopt;
 }
 
 // Spectra and ratios of one target's waves at the report's periods; columns: period, target,
@@ -227,13 +237,16 @@ figure svg{width:100%;height:auto}figcaption{font-size:9pt;color:#333}
 @page{size:A4;margin:12mm 14mm}@media print{body{max-width:none;margin:0}
 h1,h2,h3{break-after:avoid}table,tr,figure{break-inside:avoid}figure{margin:.3em 0}
 section.target{break-before:page}section.target figure svg{width:auto;height:70mm;
-display:block;margin:0 auto}section.target h3~figure svg{height:112mm}}
+display:block;margin:0 auto}section.target h3~figure svg{height:112mm}
+section.site{break-before:page}section.site figure svg{width:auto;height:70mm;display:block;
+margin:0 auto}section.site figure.profile svg{height:125mm}}
 )";
 
 std::string figure_html(const std::string& svg, const std::string& prefix,
-                        const std::string& caption) {
-  return "<figure>" + inline_svg(svg, prefix) + "<figcaption>" + caption +
-         "</figcaption></figure>\n";
+                        const std::string& caption, const std::string& figure_class) {
+  const std::string open =
+      figure_class.empty() ? "<figure>" : "<figure class=\"" + figure_class + "\">";
+  return open + inline_svg(svg, prefix) + "<figcaption>" + caption + "</figcaption></figure>\n";
 }
 
 }  // namespace
@@ -263,17 +276,7 @@ std::string html_escaped(std::string_view s) {
 
 namespace {
 
-// Figures are drawn together at the end; the page holds a marker for each until then, and the
-// markers in page order are 0, 1, 2, ...
-struct figure_queue {
-  std::vector<figure_job> jobs;
-  std::vector<std::string> captions;
-  std::string at(std::string name, std::string script, int height, std::string caption) {
-    jobs.push_back({std::move(name), std::move(script), height});
-    captions.push_back(std::move(caption));
-    return "\x01" + std::to_string(jobs.size() - 1) + "\x01";
-  }
-};
+using report_parts::figure_queue;
 
 // One target's section of the page, its data files written into work; empty when no fit aims
 // at the target.
@@ -284,12 +287,13 @@ std::optional<files::file_error> target_section(const plan& p, std::size_t t,
                                                 const std::filesystem::path& work,
                                                 figure_queue& figures, std::string& body) {
   const plan_target& target = p.targets[t];
-  std::vector<std::string> names;
-  std::vector<std::vector<double>> sa;
-  std::vector<fit_summary> rows;
+  report_parts::target_waves waves;
+  std::vector<std::string>& names = waves.names;
+  std::vector<std::vector<double>>& sa = waves.bedrock_sa;
+  std::vector<fit_summary>& rows = waves.rows;
   std::string motions;
-  const std::vector<double> periods =
-      window_periods(target.spectrum.window_min, target.spectrum.window_max);
+  waves.periods = window_periods(target.spectrum.window_min, target.spectrum.window_max);
+  const std::vector<double>& periods = waves.periods;
   const std::vector<double> aim = target_at(target.spectrum, periods);
   for (std::size_t k = 0; k < fits.size(); ++k) {
     if (fits[k].target != t) continue;
@@ -298,6 +302,7 @@ std::optional<files::file_error> target_section(const plan& p, std::size_t t,
     names.push_back(p.waves[fits[k].wave].name);
     sa.push_back(response_at(w.w, target.spectrum, periods));
     rows.push_back(results[k]);
+    waves.fits.push_back(fits[k]);
     double tend = 0, vend = 0, dend = 0;
     const std::string data = "motion" + std::to_string(k) + ".dat";
     if (const auto e = write_data(work / data, motion_data(w.w, tend, vend, dend)))
@@ -322,22 +327,29 @@ std::optional<files::file_error> target_section(const plan& p, std::size_t t,
                      "Ratio of each wave's spectrum to the target, with criterion 1's limit") +
           "<h3>Results</h3>\n" + results_table(rows) + "<h3>Waves</h3>\n" + motions +
           "</section>\n";
-  return std::nullopt;
+  if (!target.site) return std::nullopt;
+  return report_parts::site_section(p, t, waves, dir, work, figures, body);
 }
 
 // The whole page around the targets' sections.
 std::string page_html(const plan& p, std::span<const fit_summary> results, std::string_view version,
                       const std::string& body) {
-  std::size_t passed = 0;
-  for (const fit_summary& s : results) passed += s.passed ? 1 : 0;
+  std::size_t passed = 0, scaled = 0;
+  for (const fit_summary& s : results) {
+    passed += s.passed ? 1 : 0;
+    scaled += s.scaled ? 1 : 0;
+  }
+  // Records scaled to a velocity are no fits: counted apart.
+  const std::string scaled_text =
+      scaled == 0 ? "" : " " + std::to_string(scaled) + " scaled, not fitted.";
   return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>Design "
          "ground motions: " +
          html_escaped(p.file.filename().string()) + "</title>\n<style>" + page_style +
          "</style></head><body>\n<h1>Design ground motions</h1>\n<p>" + std::to_string(passed) +
-         " of " + std::to_string(results.size()) + " fits passed. Made by " +
-         html_escaped(version) + " from the plan " + html_escaped(p.file.filename().string()) +
-         ".</p>\n<h2>Plan</h2>\n<pre>" + html_escaped(p.text) + "</pre>\n" + body +
-         "</body></html>\n";
+         " of " + std::to_string(results.size() - scaled) + " fits passed." + scaled_text +
+         " Made by " + html_escaped(version) + " from the plan " +
+         html_escaped(p.file.filename().string()) + ".</p>\n<h2>Plan</h2>\n<pre>" +
+         html_escaped(p.text) + "</pre>\n" + body + "</body></html>\n";
 }
 
 }  // namespace
@@ -372,7 +384,8 @@ report_result report_page(const plan& p, std::span<const fit_item> fits,
   for (std::size_t k = 0; k < drawn.size(); ++k) {
     const std::string marker = "\x01" + std::to_string(k) + "\x01";
     body.replace(body.find(marker), marker.size(),
-                 figure_html(drawn[k].svg, "f" + std::to_string(k + 1) + "_", figures.captions[k]));
+                 figure_html(drawn[k].svg, "f" + std::to_string(k + 1) + "_", figures.captions[k],
+                             figures.classes[k]));
   }
   r.html = page_html(p, results, version, body);
   return r;
