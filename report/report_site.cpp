@@ -143,7 +143,7 @@ std::string lines_of_waves(const std::vector<std::string>& files, int column, bo
 std::string profile_script(const std::vector<std::string>& files, double depth) {
   std::string s = "set multiplot layout 2,3\nset yrange [" + g9(depth) +
                   ":0]\nset grid lc rgb '#d0d0d0'\nset ylabel 'Depth (m)'\nset key bottom left "
-                  "box opaque\n";
+                  "box opaque\nset xtics rotate by -60\n";
   for (std::size_t q = 0; q < profile_quantities.size(); ++q) {
     s += std::string(profile_quantities[q].key == std::string("strain_max_pct")
                          ? "set logscale x\n"

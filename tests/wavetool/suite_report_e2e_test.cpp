@@ -9,11 +9,13 @@
 #include <nlohmann/json.hpp>
 #include <numbers>
 
+#include "independent_spectra.h"
 #include "suite_scratch.h"
 
 namespace {
 
 using namespace suite_test;
+using namespace independent;
 
 // seed 1 passes in its third iteration; the Loma Prieta record with its own corners runs out of
 // iterations after an iteration better than the last one, so what was written (the kept wave)
@@ -21,58 +23,6 @@ using namespace suite_test;
 const std::string two_wave_plan = std::string(one_fit_plan) +
                                   "\n[[wave]]\nname = \"lomap\"\nrecord = \"lomap.AT2\"\n"
                                   "corners = [2, 16, 30, 40]\nmax_iterations = 6\n";
-
-// The bedrock spectrum at the extremely rare level (gal), zone factor 1, from the notification:
-// (3.2 + 30 T) m/s^2 below 0.16 s, 8.0 m/s^2 to 0.64 s, 5.12/T m/s^2 beyond.
-double bedrock_target(double period) {
-  if (period < 0.16) return 320.0 + 3000.0 * period;
-  if (period < 0.64) return 800.0;
-  return 512.0 / period;
-}
-
-// The peak absolute acceleration (gal) of an oscillator of this period and damping, at rest at
-// the start, under acc (gal, linear between samples): classical Runge-Kutta in double with
-// sub-steps of at most 1/20 radian, the peak read at the samples.
-double peak_response(const std::vector<double>& acc, double dt, double period, double damping) {
-  const double w = 2.0 * std::numbers::pi / period;
-  const int substeps = std::max(1, static_cast<int>(std::ceil(w * dt / 0.05)));
-  const double h = dt / substeps;
-  double x = 0.0, v = 0.0, peak = 0.0;
-  for (std::size_t m = 1; m < acc.size(); ++m) {
-    const double g0 = acc[m - 1], slope = (acc[m] - acc[m - 1]) / dt;
-    const auto accel = [&](double t, double xx, double vv) {
-      return -2.0 * damping * w * vv - w * w * xx - (g0 + slope * t);
-    };
-    for (int s = 0; s < substeps; ++s) {
-      const double t = s * h;
-      const double k1x = v, k1v = accel(t, x, v);
-      const double k2x = v + h / 2 * k1v, k2v = accel(t + h / 2, x + h / 2 * k1x, k2x);
-      const double k3x = v + h / 2 * k2v, k3v = accel(t + h / 2, x + h / 2 * k2x, k3x);
-      const double k4x = v + h * k3v, k4v = accel(t + h, x + h * k3x, k4x);
-      x += h / 6 * (k1x + 2 * k2x + 2 * k3x + k4x);
-      v += h / 6 * (k1v + 2 * k2v + 2 * k3v + k4v);
-    }
-    peak = std::max(peak, std::abs(2.0 * damping * w * v + w * w * x));
-  }
-  return peak;
-}
-
-// A written wave (time and acceleration columns) as its float samples widened, and its step.
-struct written_wave {
-  std::vector<double> acc;
-  double dt = 0.0;
-};
-written_wave read_written(const fs::path& file) {
-  written_wave w;
-  std::vector<std::string> rows = lines_of(read_file(file));
-  for (std::size_t k = 1; k < rows.size(); ++k) {
-    const std::string& row = rows[k];
-    const std::size_t comma = row.find(',');
-    w.acc.push_back(static_cast<double>(std::strtof(row.c_str() + comma + 1, nullptr)));
-    if (k == 2) w.dt = static_cast<double>(std::strtof(row.c_str(), nullptr));
-  }
-  return w;
-}
 
 // The time-domain measures by their definitions: velocity and displacement from rest by the
 // trapezoidal rule, Arias intensity pi/(2g) times the integral of a^2 (m/s), and the time between
