@@ -12,6 +12,7 @@
 #include "operations/fit_setup.h"
 #include "operations/spectrum_keys.h"
 #include "operations/wave_file.h"
+#include "suite/plan_sites.h"
 #include "suite/plan_values.h"
 #include "suite/suite_files.h"
 #include "waveio/seed_file.h"
@@ -21,15 +22,6 @@ namespace wavetool {
 namespace {
 
 using namespace plan_values;
-
-// A name becomes a folder or a file name: letters, digits, '-', '_' and '.', not first.
-bool file_name_like(std::string_view s) {
-  if (s.empty() || s.size() > 100 || s[0] == '.') return false;
-  return std::all_of(s.begin(), s.end(), [](char ch) {
-    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
-           ch == '-' || ch == '_' || ch == '.';
-  });
-}
 
 // Fit keys; false when the key is not one.
 bool read_fit_key(checker& c, const std::string& key, const toml::node& n, fit_overrides& f) {
@@ -195,28 +187,41 @@ void refuse_keys_of_other_source(checker& c, bool is_seed,
   }
 }
 
-std::string name_of_table(checker& c, const toml::table& t, std::string_view what) {
-  const toml::node* n = t.get("name");
-  if (!n) {
-    c.fail(line_of(t), std::string(what) + ": expected a name");
-    return {};
+// The index of the plan's [[site]] a target names.
+std::optional<std::size_t> site_named(checker& c, const toml::node& n, const plan& p) {
+  const auto name = text_in(c, "site", n, {});
+  if (!name) return std::nullopt;
+  for (std::size_t k = 0; k < p.sites.size(); ++k) {
+    if (p.sites[k].name == *name) return k;
   }
-  const auto s = text_in(c, "name", *n, {});
-  if (s && !file_name_like(*s)) {
-    c.fail(line_of(*n), "name: expected letters, digits, '-', '_' or '.' (not first), found " +
-                            waveio::quoted(*s));
-  }
-  return s.value_or("");
+  c.fail(line_of(n), "site: no [[site]] named " + waveio::quoted(*name));
+  return std::nullopt;
 }
 
-const toml::array* tables_of(checker& c, const toml::table& root, std::string_view key) {
-  const toml::node* n = root.get(key);
-  if (!n) return nullptr;
-  if (!n->is_array_of_tables()) {
-    c.fail(line_of(*n), std::string(key) + ": expected [[" + std::string(key) + "]] tables");
-    return nullptr;
+// A wave scaled instead of fitted is an observed record at a level: fit = false with one of pgv,
+// pga and scale, and nothing that steers a fit.
+void check_scaling(checker& c, const toml::table& t, const plan_wave& w,
+                   std::optional<int> fit_line, std::optional<bool> fitted) {
+  const toml::node* aim = nullptr;
+  std::string aim_key;
+  for (const char* key : {"pgv", "pga", "scale"}) {
+    if (const toml::node* n = t.get(key); n && !aim) std::tie(aim, aim_key) = std::pair{n, key};
   }
-  return n->as_array();
+  if (fitted == false && !aim) {
+    c.fail(*fit_line, "fit: a wave that is not fitted is scaled: give pgv, pga or scale");
+  } else if (aim && fitted != false) {
+    c.fail(line_of(*aim), aim_key + ": a wave scaled instead of fitted takes fit = false");
+  }
+  if (fitted != false) return;
+  if (std::holds_alternative<seed_source>(w.source)) {
+    c.fail(*fit_line, "fit: a seed is drawn to be fitted; a wave scaled instead is a record");
+  }
+  for (const char* key : {"corners", "max_iterations", "no_rest", "keep_step", "max_pgd"}) {
+    if (const toml::node* n = t.get(key)) {
+      c.fail(line_of(*n), std::string(key) + ": a key of a fit, not of a wave scaled instead " +
+                              "of fitted (fit = false)");
+    }
+  }
 }
 
 // base: [defaults]'s spectrum keys, with their lines.
@@ -235,12 +240,20 @@ void read_targets(checker& c, const toml::table& root, const spectrum_keys& base
       std::map<std::string, int> lines = base_lines;
       for (const auto& [k, v] : t) {
         const std::string key(k.str());
-        if (key != "name" && !read_spectrum_key(c, key, v, target.keys, lines) &&
-            !read_fit_key(c, key, v, target.fit)) {
+        if (key == "site") {
+          target.site = site_named(c, v, p);
+        } else if (key != "name" && !read_spectrum_key(c, key, v, target.keys, lines) &&
+                   !read_fit_key(c, key, v, target.fit)) {
           c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [[target]]");
         }
       }
       if (!c.error) check_spectrum(c, target, lines, base_lines);
+      if (!c.error && target.site &&
+          target.spectrum.spectrum.kind != motion::spectrum_kind::bedrock) {
+        c.fail(line_of(*t.get("site")),
+               "site: a site takes the outcrop motion of its bedrock: the target must be the "
+               "bedrock spectrum (spectrum = \"bedrock\")");
+      }
       p.targets.push_back(std::move(target));
     }
   }
@@ -255,11 +268,14 @@ void read_waves(checker& c, const toml::table& root, plan& p) {
       record_source rec;
       std::optional<int> seed_line, record_line;
       std::map<std::string, int> source_lines;
+      std::optional<int> fit_line;
+      std::optional<bool> fitted;
       for (const auto& [k, v] : t) {
         const std::string key(k.str());
         if (key != "name" &&
             !read_source_key(c, key, v, seed, rec, seed_line, record_line, source_lines) &&
-            !read_fit_key(c, key, v, wave.fit)) {
+            !read_fit_key(c, key, v, wave.fit) &&
+            !read_scaling_key(c, key, v, wave, fit_line, fitted)) {
           c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [[wave]]");
         }
       }
@@ -293,6 +309,7 @@ void read_waves(checker& c, const toml::table& root, plan& p) {
         }
         wave.source = rec;
       }
+      check_scaling(c, t, wave, fit_line, fitted);
       p.waves.push_back(std::move(wave));
     }
   }
@@ -312,18 +329,6 @@ void refuse_seeds_beyond_tables(checker& c, const plan& p) {
                            " to " + waveio::short_text(g.dur) + " s" +
                            std::string(never_extrapolated));
       }
-    }
-  }
-}
-
-template <class Item>
-void refuse_twins(checker& c, const std::vector<Item>& items, std::string_view what) {
-  std::map<std::string, int> first;
-  for (const Item& x : items) {
-    const auto [at, fresh] = first.emplace(x.name, x.line);
-    if (!fresh) {
-      c.fail(x.line, "a second " + std::string(what) + " named " + waveio::quoted(x.name) +
-                         " (the first at line " + std::to_string(at->second) + ")");
     }
   }
 }
@@ -358,11 +363,12 @@ plan_result parse_plan(std::string_view text, const std::filesystem::path& file)
           c.fail(line_of(dv), "unknown key " + waveio::quoted(d) + " in [defaults]");
         }
       }
-    } else if (key != "target" && key != "wave") {
-      c.fail(line_of(v),
-             "unknown key " + waveio::quoted(key) + " (expected [defaults], [[target]], [[wave]])");
+    } else if (key != "target" && key != "wave" && key != "site") {
+      c.fail(line_of(v), "unknown key " + waveio::quoted(key) +
+                             " (expected [defaults], [[target]], [[wave]], [[site]])");
     }
   }
+  read_sites(c, root, r.p);
   read_targets(c, root, base, base_lines, r.p);
   read_waves(c, root, r.p);
   refuse_seeds_beyond_tables(c, r.p);

@@ -88,4 +88,37 @@ files::file_error syntax_fault(const toml::parse_error& e, const std::filesystem
   return {file.string(), static_cast<int>(e.source().begin.line), message};
 }
 
+// A name becomes a folder or a file name: letters, digits, '-', '_' and '.', not first.
+bool file_name_like(std::string_view s) {
+  if (s.empty() || s.size() > 100 || s[0] == '.') return false;
+  return std::all_of(s.begin(), s.end(), [](char ch) {
+    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
+           ch == '-' || ch == '_' || ch == '.';
+  });
+}
+
+std::string name_of_table(checker& c, const toml::table& t, std::string_view what) {
+  const toml::node* n = t.get("name");
+  if (!n) {
+    c.fail(line_of(t), std::string(what) + ": expected a name");
+    return {};
+  }
+  const auto s = text_in(c, "name", *n, {});
+  if (s && !file_name_like(*s)) {
+    c.fail(line_of(*n), "name: expected letters, digits, '-', '_' or '.' (not first), found " +
+                            waveio::quoted(*s));
+  }
+  return s.value_or("");
+}
+
+const toml::array* tables_of(checker& c, const toml::table& root, std::string_view key) {
+  const toml::node* n = root.get(key);
+  if (!n) return nullptr;
+  if (!n->is_array_of_tables()) {
+    c.fail(line_of(*n), std::string(key) + ": expected [[" + std::string(key) + "]] tables");
+    return nullptr;
+  }
+  return n->as_array();
+}
+
 }  // namespace wavetool::plan_values

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "files/output_files.h"
+#include "suite/plan_sites.h"
 #include "suite/plan_values.h"
 #include "waveio/text_fields.h"
 
@@ -23,12 +24,14 @@ using field = site::profile_field;
 
 // Where each value of the profile was written, so that the library's faults point at it.
 struct layer_lines {
+  std::string table = "[[layer]]";  // as the file names it: "[[site.layer]]" in a plan
   int header = 0;
   std::map<field, int> at;
   std::filesystem::path table_file;
   std::vector<int> row_lines;
 };
 struct profile_lines {
+  std::string bedrock_table = "[bedrock]";
   int site_header = 0, bedrock_header = 0;
   std::map<field, int> site, bedrock;
   std::vector<layer_lines> layers;
@@ -46,10 +49,14 @@ std::optional<double> number_at(checker& c, std::string_view key, const toml::no
   return plan_values::real_in(c, key, n, finite, "a number");
 }
 
-void read_site(checker& c, const toml::table& t, site::site_profile& p, profile_lines& lines) {
+// others: keys the table holds besides the site's own (a plan's [[site]] holds its layers, its
+// bedrock and the plan's keys); what: the table's name in messages.
+void read_site(checker& c, const toml::table& t, site::site_profile& p, profile_lines& lines,
+               const std::set<std::string>& others, const std::string& what) {
   bool ratio_given = false;
   for (const auto& [k, v] : t) {
     const std::string key(k.str());
+    if (others.contains(key)) continue;
     // Named again for the lambda: clang before 16 cannot capture a structured binding.
     const toml::node& value = v;
     auto set = [&](field f, double& target) {
@@ -87,7 +94,7 @@ void read_site(checker& c, const toml::table& t, site::site_profile& p, profile_
       set(field::water_table, depth);
       p.water_table = depth;
     } else {
-      c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [site]");
+      c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in " + what);
     }
   }
 }
@@ -141,18 +148,19 @@ std::optional<site::strain_table> read_curve_table(checker& c, const std::filesy
 
 // Every key a layer must have, told at the layer's header when missing: its thickness, velocity
 // and weight, and what its curve needs.
-void require_layer_keys(checker& c, int header, const std::set<std::string>& given,
-                        bool weight_given, const curve_keys* keys) {
+void require_layer_keys(checker& c, int header, const std::string& table,
+                        const std::set<std::string>& given, bool weight_given,
+                        const curve_keys* keys) {
   for (std::string_view required : {"thickness", "vs"}) {
     if (!given.count(std::string(required))) {
-      c.fail(header, std::string(required) + ": missing in [[layer]]");
+      c.fail(header, std::string(required) + ": missing in " + table);
     }
   }
-  if (!weight_given) c.fail(header, "unit_weight: missing in [[layer]] (or density)");
+  if (!weight_given) c.fail(header, "unit_weight: missing in " + table + " (or density)");
   if (!keys) return;
   for (std::string_view required : keys->required) {
     if (!given.count(std::string(required))) {
-      c.fail(header, std::string(required) + ": missing in [[layer]] with curve = \"" +
+      c.fail(header, std::string(required) + ": missing in " + table + " with curve = \"" +
                          std::string(keys->curve) + "\"");
     }
   }
@@ -198,7 +206,7 @@ site::soil_layer read_layer(checker& c, const toml::table& t, const std::filesys
       curve = *s;
     }
   } else {
-    c.fail(lines.header, "curve: missing in [[layer]]");
+    c.fail(lines.header, "curve: missing in " + lines.table);
   }
   const curve_keys* keys = nullptr;
   for (const curve_keys& k : curve_table()) {
@@ -219,7 +227,7 @@ site::soil_layer read_layer(checker& c, const toml::table& t, const std::filesys
         keys && std::find(keys->keys.begin(), keys->keys.end(), key) != keys->keys.end();
     if (!own && !of_curve) {
       if (keys || curve.empty()) {
-        c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [[layer]]" +
+        c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in " + lines.table +
                                (keys ? " with curve = \"" + curve + "\"" : ""));
       }
       continue;
@@ -247,7 +255,7 @@ site::soil_layer read_layer(checker& c, const toml::table& t, const std::filesys
       }
     }
   }
-  require_layer_keys(c, lines.header, given, weight_given, keys);
+  require_layer_keys(c, lines.header, lines.table, given, weight_given, keys);
   fill_layer(layer, curve, numbers);
   return layer;
 }
@@ -258,7 +266,7 @@ void read_bedrock(checker& c, const toml::table& t, site::half_space& rock, prof
   for (const auto& [k, v] : t) {
     const std::string key(k.str());
     if (key != "vs" && key != "unit_weight" && key != "density" && key != "damping") {
-      c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in [bedrock]");
+      c.fail(line_of(v), "unknown key " + waveio::quoted(key) + " in " + lines.bedrock_table);
       continue;
     }
     double x = 0.0;
@@ -277,8 +285,10 @@ void read_bedrock(checker& c, const toml::table& t, site::half_space& rock, prof
       lines.bedrock[field::damping] = line_of(v);
     }
   }
-  if (!vs) c.fail(lines.bedrock_header, "vs: missing in [bedrock]");
-  if (!weight) c.fail(lines.bedrock_header, "unit_weight: missing in [bedrock] (or density)");
+  if (!vs) c.fail(lines.bedrock_header, "vs: missing in " + lines.bedrock_table);
+  if (!weight)
+    c.fail(lines.bedrock_header,
+           "unit_weight: missing in " + lines.bedrock_table + " (or density)");
 }
 
 // The library's judgement of the values, told at the line that holds the value at fault.
@@ -303,43 +313,72 @@ files::file_error told(const site::profile_fault& f, const std::filesystem::path
   return {file.string(), 0, message};
 }
 
-}  // namespace
-
-profile_read parse_profile(std::string_view text, const std::filesystem::path& file) {
-  profile_read r;
-  toml::table root;
-  try {
-    root = toml::parse(text, file.string());
-  } catch (const toml::parse_error& e) {
-    r.error = plan_values::syntax_fault(e, file);
-    return r;
-  }
-  checker c{file, std::nullopt};
-  profile_lines lines;
-  bool bedrock = false;
-  for (const auto& [k, v] : root) {
-    const std::string key(k.str());
-    if (key == "site" && v.is_table()) {
-      lines.site_header = static_cast<int>(v.source().begin.line);
-      read_site(c, *v.as_table(), r.profile, lines);
-    } else if (key == "layer" && v.is_array_of_tables()) {
-      for (const toml::node& layer : *v.as_array()) {
-        lines.layers.emplace_back();
+// The layers and the bedrock of t ([[PREFIXlayer]], [PREFIXbedrock]), then the library's
+// judgement of the whole profile; the first fault, by line, is r's error.
+void read_column(checker& c, const toml::table& t, const std::filesystem::path& file,
+                 const std::string& prefix, profile_read& r, profile_lines& lines) {
+  if (const toml::node* v = t.get("layer")) {
+    if (!v->is_array_of_tables()) {
+      c.fail(line_of(*v), "layer: expected [[" + prefix + "layer]] tables");
+    } else {
+      for (const toml::node& layer : *v->as_array()) {
+        lines.layers.emplace_back().table = "[[" + prefix + "layer]]";
         r.profile.layers.push_back(read_layer(c, *layer.as_table(), file, lines.layers.back()));
       }
-    } else if (key == "bedrock" && v.is_table()) {
-      bedrock = true;
-      read_bedrock(c, *v.as_table(), r.profile.bedrock, lines);
-    } else {
-      c.fail(line_of(v),
-             "unknown key " + waveio::quoted(key) + " (expected [site], [[layer]], [bedrock])");
     }
   }
-  if (!c.error && !bedrock) c.fail(0, "expected a [bedrock]");
+  lines.bedrock_table = "[" + prefix + "bedrock]";
+  const toml::node* rock = t.get("bedrock");
+  if (rock && rock->is_table()) {
+    read_bedrock(c, *rock->as_table(), r.profile.bedrock, lines);
+  } else if (rock) {
+    c.fail(line_of(*rock), "bedrock: expected a [" + prefix + "bedrock] table");
+  } else if (!c.error) {
+    // A plan's [[site]] is told at its own line; a profile file as a whole.
+    c.fail(prefix.empty() ? 0 : line_of(t), "expected a [" + prefix + "bedrock]");
+  }
   if (!c.error) {
     if (const auto fault = site::check_profile(r.profile)) c.error = told(*fault, file, lines);
   }
   r.error = c.error;
+}
+
+}  // namespace
+
+profile_read parse_profile(std::string_view text, const std::filesystem::path& file) {
+  toml::table root;
+  try {
+    root = toml::parse(text, file.string());
+  } catch (const toml::parse_error& e) {
+    return {{}, plan_values::syntax_fault(e, file)};
+  }
+  checker c{file, std::nullopt};
+  profile_lines lines;
+  profile_read r;
+  for (const auto& [k, v] : root) {
+    const std::string key(k.str());
+    if (key == "site" && v.is_table()) {
+      lines.site_header = line_of(v);
+      read_site(c, *v.as_table(), r.profile, lines, {}, "[site]");
+    } else if (!(key == "layer" && v.is_array_of_tables()) && !(key == "bedrock" && v.is_table())) {
+      c.fail(line_of(v),
+             "unknown key " + waveio::quoted(key) + " (expected [site], [[layer]], [bedrock])");
+    }
+  }
+  read_column(c, root, file, "", r, lines);
+  return r;
+}
+
+profile_read profile_of_table(const toml::table& t, const std::filesystem::path& file,
+                              const std::set<std::string>& plan_keys) {
+  checker c{file, std::nullopt};
+  profile_lines lines;
+  profile_read r;
+  lines.site_header = line_of(t);
+  std::set<std::string> others = plan_keys;
+  others.insert({"layer", "bedrock"});
+  read_site(c, t, r.profile, lines, others, "[[site]]");
+  read_column(c, t, file, "site.", r, lines);
   return r;
 }
 

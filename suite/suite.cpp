@@ -24,7 +24,12 @@ void run_fits(std::vector<suite_fit>& fits, int jobs, int threads,
   std::mutex done;
   const auto work = [&] {
     for (std::size_t k = next++; k < fits.size(); k = next++) {
-      fits[k].result = run_fit_job(fits[k].job, [](const motion::iteration_report&) {});
+      suite_fit& f = fits[k];
+      if (!f.scaled) f.result = run_fit_job(f.job, [](const motion::iteration_report&) {});
+      if (f.site) {
+        // The wave as written and read back is the site's input, as a gathered run reads it.
+        f.site_result = site_of_wave(*f.site, parse_wave(f.result.wave_text, "bedrock").w);
+      }
       const std::lock_guard<std::mutex> lock(done);
       on_done(k);
     }

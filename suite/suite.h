@@ -17,16 +17,20 @@ struct suite_fit {
   fit_overrides used;
   fit_job job;
   fit_job_result result;
+  bool scaled = false;              // the result is set up already: a record scaled, not fitted
+  const plan_site* site = nullptr;  // the target's site, that the wave is taken through
+  std::optional<site_outcome> site_result;
 };
 
 // The threads of each fit's spectrum engine when jobs fits run at once on cores cores: the
 // cores shared out, at least one each.
 int threads_per_fit(int jobs, int cores);
 
-// Fits every entry, min(jobs, entries) at a time (jobs <= 0: one per hardware thread), each fit
-// claiming the next in plan order, each with threads engine threads (<= 0: threads_per_fit of
-// the fits at once and the hardware threads); the results do not depend on either. on_done(k)
-// is called once per entry as it finishes, one call at a time.
+// Fits every entry (a scaled one is not fitted) and takes its wave through its site, min(jobs,
+// entries) at a time (jobs <= 0: one per hardware thread), each fit claiming the next in plan
+// order, each with threads engine threads (<= 0: threads_per_fit of the fits at once and the
+// hardware threads); the results do not depend on either. on_done(k) is called once per entry as it
+// finishes, one call at a time.
 void run_fits(std::vector<suite_fit>& fits, int jobs, int threads,
               const std::function<void(std::size_t)>& on_done);
 

@@ -23,8 +23,14 @@ bool writable(const fs::path& folder) {
 }
 
 // The endings of a fit's files after its wave's name: the wave, its result, each export.
-std::vector<std::string> fit_endings() {
-  std::vector<std::string> endings{".csv", ".json"};
+// The sites' files come first: "W.SITE.csv" is a site's file of wave W, not a file of a wave
+// "W.SITE".
+std::vector<std::string> fit_endings(const plan& p) {
+  std::vector<std::string> endings;
+  for (const plan_site& site : p.sites) {
+    for (const char* ending : site_endings) endings.push_back("." + site.name + ending);
+  }
+  endings.insert(endings.end(), {".csv", ".json"});
   for (const auto& layout : export_layouts) endings.emplace_back(layout.detail);
   return endings;
 }
@@ -32,6 +38,9 @@ std::vector<std::string> fit_endings() {
 // The endings the plan asks of f now.
 std::vector<std::string> endings_asked(const plan& p, const fit_item& f) {
   std::vector<std::string> endings{".csv", ".json"};
+  if (const auto site = p.targets[f.target].site) {
+    for (const char* ending : site_endings) endings.push_back("." + p.sites[*site].name + ending);
+  }
   for (const export_layout layout :
        settings_of(p, f.target, f.wave).exports.value_or(std::vector<export_layout>{})) {
     endings.emplace_back(export_extension(layout));
@@ -97,6 +106,42 @@ std::string first_option_apart(const nlohmann::ordered_json& asked,
   return "options";
 }
 
+// s with its site's results, when its target has a site: the files must hold, byte for byte,
+// what the site gives with the bedrock wave (as this run computed it, or computed again).
+std::optional<fit_summary> with_site(const fs::path& dir, const plan& p, const fit_item& f,
+                                     fit_summary s, const wave& bedrock, const site_texts* computed,
+                                     file_error& error) {
+  const auto site = p.targets[f.target].site;
+  if (!site) return s;
+  const std::string pair = fit_name(p, f);
+  site_texts again_computed;
+  if (!computed) {
+    const site_outcome o = site_of_wave(p.sites[*site], bedrock);
+    if (o.failure) {
+      error = {p.sites[*site].profile_file.string(), 0, pair + ": " + *o.failure};
+      return std::nullopt;
+    }
+    again_computed = o.texts;
+    computed = &again_computed;
+  }
+  for (const auto& [ending, expected] :
+       {std::pair{".csv", &computed->wave}, std::pair{".json", &computed->json}}) {
+    const fs::path file = site_file(dir, p, f, ending);
+    const auto text = files::read_text(file, error);
+    if (!text) {
+      error.message += again(pair);
+      return std::nullopt;
+    }
+    if (*text != *expected) {
+      error = {file.string(), 0,
+               "is not what the site gives with the bedrock wave of " + pair + again(pair)};
+      return std::nullopt;
+    }
+  }
+  s.site = read_site_summary(computed->json);
+  return s;
+}
+
 }  // namespace
 
 std::optional<file_error> prepare_out_folder(const fs::path& out, const plan& p, bool create) {
@@ -152,7 +197,7 @@ bool passes(const plan& p, const fit_item& f, const motion::criteria& c,
 }
 
 std::optional<fit_summary> verified_result(const fs::path& dir, const plan& p, const fit_item& f,
-                                           file_error& error) {
+                                           file_error& error, const site_texts* computed) {
   const std::string pair = fit_name(p, f);
   auto s = read_fit_result(dir, p, f, error);
   if (!s) {
@@ -182,21 +227,33 @@ std::optional<fit_summary> verified_result(const fs::path& dir, const plan& p, c
     error = {json_file, 0, "does not describe the wave of " + pair + ": " + apart + again(pair)};
     return std::nullopt;
   }
+  if (p.waves[f.wave].scaling) {
+    if (!s->scaled) {
+      error = {json_file, 0,
+               "is the result of a fit, where the plan scales the wave" + again(pair)};
+      return std::nullopt;
+    }
+    return with_site(dir, p, f, std::move(*s), w.w, computed, error);
+  }
   const bool passed = passes(p, f, *r.criteria, r.measures);
-  if (passed != s->passed) {
+  if (s->scaled || passed != s->passed) {
     error = {json_file, 0,
-             std::string("says ") + (s->passed ? "passed" : "not passed") + " where the criteria " +
-                 "and limits say " + (passed ? "passed" : "not passed") + again(pair)};
+             std::string("says ") +
+                 (s->scaled   ? status_scaled
+                  : s->passed ? status_passed
+                              : status_not_passed) +
+                 " where the criteria " + "and limits say " +
+                 (passed ? status_passed : status_not_passed) + again(pair)};
     return std::nullopt;
   }
-  return s;
+  return with_site(dir, p, f, std::move(*s), w.w, computed, error);
 }
 
 folder_sweep sweep_folder(const fs::path& dir, const plan& p, const std::vector<fit_item>& scope,
                           bool whole_plan) {
   folder_sweep sweep;
   std::error_code ec;
-  const std::vector<std::string> endings = fit_endings();
+  const std::vector<std::string> endings = fit_endings(p);
   for (std::size_t t = 0; t < p.targets.size(); ++t) {
     const fs::path folder = dir / p.targets[t].name;
     if (!fs::is_directory(fs::symlink_status(folder, ec))) continue;

@@ -22,8 +22,11 @@ std::optional<file_error> prepare_out_folder(const std::filesystem::path& out, c
 // f's result in dir, checked: its options are those the plan asks of f now, and the criteria
 // and measures are those its fitted wave gives against its target; its status follows from them
 // and the limits. Otherwise why it cannot be counted, with the command that fits it again.
+// With a site, its files must be what the site gives with the fit's wave: computed, the texts
+// this run wrote; none, computed again.
 std::optional<fit_summary> verified_result(const std::filesystem::path& dir, const plan& p,
-                                           const fit_item& f, file_error& error);
+                                           const fit_item& f, file_error& error,
+                                           const site_texts* computed = nullptr);
 
 // Whether f passes by these criteria and measures: all four criteria and, unless the plan turns
 // rest off for it, at rest with a plausible peak displacement for its target.

@@ -1,6 +1,10 @@
 #include "suite/suite_files.h"
 
+#include <algorithm>
+
 #include "operations/result_json.h"
+#include "operations/site_job.h"
+#include "operations/site_results.h"
 #include "operations/spectrum_keys.h"
 #include "operations/wave_file.h"
 #include "waveio/text_fields.h"
@@ -17,7 +21,18 @@ nlohmann::ordered_json spectrum_json(const spectrum_request& r) {
   return j;
 }
 
+std::vector<std::string_view> export_names(const fit_overrides& used) {
+  std::vector<std::string_view> exports;
+  for (const export_layout layout : used.exports.value_or(std::vector<export_layout>{}))
+    exports.push_back(layout_name(layout));
+  return exports;
+}
+
 }  // namespace
+
+std::string_view scaling_key(scale_measure m) {
+  return m == scale_measure::pgv ? "pgv" : m == scale_measure::pga ? "pga" : "scale";
+}
 
 std::vector<fit_item> fits_of(const plan& p) {
   std::vector<fit_item> fits;
@@ -47,15 +62,20 @@ nlohmann::ordered_json options_json(const plan& p, const fit_item& f) {
   const fit_overrides used = settings_of(p, f.target, f.wave);
   const motion::design_settings s = design_settings_of(used);
   nlohmann::ordered_json o = spectrum_json(p.targets[f.target].spectrum);
+  // Only where the plan has a site or a scaled wave, so other plans' results keep their bytes.
+  if (const auto site = p.targets[f.target].site) o["site"] = p.sites[*site].name;
+  if (const auto& scaling = p.waves[f.wave].scaling) {
+    o["fit"] = false;
+    o[std::string(scaling_key(scaling->measure))] = scaling->value;
+    o["export"] = export_names(used);
+    return o;
+  }
   o["corners"] = {json_float(s.corners.tb), json_float(s.corners.tc), json_float(s.corners.td),
                   json_float(s.corners.te)};
   o["max_iterations"] = s.max_iterations;
   o["no_rest"] = !s.rest;
   o["keep_step"] = used.keep_step.value_or(false);
-  std::vector<std::string_view> exports;
-  for (const export_layout layout : used.exports.value_or(std::vector<export_layout>{}))
-    exports.push_back(layout_name(layout));
-  o["export"] = exports;
+  o["export"] = export_names(used);
   // Only where the plan sets it, so the results of plans without it keep their bytes.
   if (used.max_pgd) o["max_pgd"] = *used.max_pgd;
   return o;
@@ -67,7 +87,9 @@ std::string fit_result_json(const plan& p, const fit_item& f, const fit_job_resu
   nlohmann::ordered_json j;
   j["target"] = p.targets[f.target].name;
   j["wave"] = p.waves[f.wave].name;
-  j["status"] = r.fit.passed ? "passed" : "not passed";
+  j["status"] = p.waves[f.wave].scaling ? status_scaled
+                : r.fit.passed          ? status_passed
+                                        : status_not_passed;
   j["iterations"] = r.fit.last.iteration;
   j["cr1"] = json_float(c.cr1);
   j["cr2"] = json_float(c.cr2);
@@ -88,7 +110,9 @@ std::optional<fit_summary> read_fit_result(const std::filesystem::path& dir, con
     s.json = nlohmann::ordered_json::parse(*text);
     s.target = s.json.at("target").get<std::string>();
     s.wave = s.json.at("wave").get<std::string>();
-    s.passed = s.json.at("status").get<std::string>() == "passed";
+    const std::string status = s.json.at("status").get<std::string>();
+    s.passed = status == status_passed;
+    s.scaled = status == status_scaled;
     s.iterations = s.json.at("iterations").get<std::int64_t>();
     s.cr1 = static_cast<float>(s.json.at("cr1").get<double>());
     s.cr2 = static_cast<float>(s.json.at("cr2").get<double>());
@@ -113,22 +137,63 @@ std::optional<fit_summary> read_fit_result(const std::filesystem::path& dir, con
   return s;
 }
 
-std::string summary_header() {
+site_outcome site_of_wave(const plan_site& s, const wave& bedrock) {
+  const site_run run = run_site_analysis(s.profile, bedrock, site_points{});
+  site_outcome o;
+  if (run.failure) {
+    o.failure = run.failure;
+    return o;
+  }
+  o.texts = {run.wave_text, site_json_text(s.profile, run.response, run.measures)};
+  o.converged = run.response.converged;
+  o.notes = beyond_table_notes(s.profile, run.response);
+  return o;
+}
+
+site_summary read_site_summary(const std::string& json) {
+  site_summary s;
+  s.json = nlohmann::ordered_json::parse(json);
+  s.converged = s.json.at("converged").get<bool>();
+  const nlohmann::ordered_json& m = s.json.at("surface");
+  s.surface.pga = m.at("pga").get<double>();
+  for (const measure_entry& e : double_measures) s.surface.*e.value = m.at(e.key).get<double>();
+  s.surface.samples = m.at("samples").get<std::size_t>();
+  s.surface.dt = m.at("dt").get<double>();
+  return s;
+}
+
+std::string summary_header(bool sites) {
   std::string header = "target,wave,status,iterations,cr1,cr2,cr3,cr4,pga";
   for (const measure_entry& e : double_measures) header += "," + std::string(e.key);
+  if (sites) header += ",site,site_converged,surface_pga,surface_pgv,surface_pgd";
   return header;
 }
 
 std::string summary_csv(const std::vector<fit_summary>& fits) {
-  std::string text = summary_header() + "\n";
+  const bool sites =
+      std::any_of(fits.begin(), fits.end(), [](const fit_summary& s) { return s.site; });
+  std::string text = summary_header(sites) + "\n";
   for (const fit_summary& s : fits) {
     const motion::motion_summary& m = s.measures;
-    text += s.target + "," + s.wave + "," + (s.passed ? "passed" : "not passed") + "," +
-            std::to_string(s.iterations);
+    // The scaled wave's status holds a comma: quoted, as CSV quotes a field.
+    text += s.target + "," + s.wave + "," +
+            (s.scaled   ? "\"" + std::string(status_scaled) + "\""
+             : s.passed ? status_passed
+                        : status_not_passed) +
+            "," + std::to_string(s.iterations);
     for (const float c : {s.cr1, s.cr2, s.cr3, s.cr4}) text += "," + waveio::shortest_text(c);
     // The peak is a sample of the wave: shown as the float it is.
     text += "," + waveio::shortest_text(static_cast<float>(m.pga));
     for (const measure_entry& e : double_measures) text += "," + waveio::shortest_text(m.*e.value);
+    if (s.site) {
+      const motion::motion_summary& surface = s.site->surface;
+      text += "," + s.site->json.at("site").get<std::string>() + "," +
+              (s.site->converged ? "converged" : "not converged") + "," +
+              waveio::shortest_text(static_cast<float>(surface.pga)) + "," +
+              waveio::shortest_text(surface.pgv) + "," + waveio::shortest_text(surface.pgd);
+    } else if (sites) {
+      text += ",,,,,";
+    }
     text += "\n";
   }
   return text;
@@ -136,7 +201,17 @@ std::string summary_csv(const std::vector<fit_summary>& fits) {
 
 std::string summary_json(const std::vector<fit_summary>& fits) {
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
-  for (const fit_summary& s : fits) list.push_back(s.json);
+  for (const fit_summary& s : fits) {
+    nlohmann::ordered_json j = s.json;
+    if (s.site) {
+      const nlohmann::ordered_json& site = s.site->json;
+      nlohmann::ordered_json brief;
+      for (const char* key : {"site", "converged", "iterations", "error", "surface"})
+        brief[key] = site.at(key);
+      j["site"] = brief;
+    }
+    list.push_back(j);
+  }
   return list.dump(2) + "\n";
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "operations/fit_job.h"
+#include "operations/wave_scaling.h"
 #include "suite/plan.h"
 
 namespace wavetool {
@@ -34,6 +35,14 @@ std::filesystem::path fit_file(const std::filesystem::path& dir, const plan& p, 
 std::filesystem::path site_file(const std::filesystem::path& dir, const plan& p, const fit_item& f,
                                 const std::string& extension);
 
+// A result's status: a fit passed or not; a wave scaled instead of fitted is not judged.
+inline constexpr const char* status_passed = "passed";
+inline constexpr const char* status_not_passed = "not passed";
+inline constexpr const char* status_scaled = "scaled, not fitted";
+
+// The plan's key of a scaling: pgv, pga or scale.
+std::string_view scaling_key(scale_measure m);
+
 // The result of a fit as its JSON file holds it: status ("passed" or "not passed"), iterations,
 // the four criteria, the time-domain measures and the options used.
 std::string fit_result_json(const plan& p, const fit_item& f, const fit_job_result& r);
@@ -55,6 +64,26 @@ struct site_summary {
   nlohmann::ordered_json json;     // the whole object as read
 };
 
+// The endings of a site's files after "WAVE.SITE": the surface motion and the site's results.
+inline constexpr std::array<const char*, 2> site_endings{".csv", ".json"};
+
+// A site's files as text.
+struct site_texts {
+  std::string wave, json;
+};
+// What a site gives with a bedrock wave: its files, or where the analysis failed.
+struct site_outcome {
+  site_texts texts;
+  bool converged = false;
+  std::vector<std::string> notes;      // layers whose strains ran beyond their tables
+  std::optional<std::string> failure;  // where and why; nothing is to be written
+};
+// The bedrock wave (an outcrop motion at the top of the bedrock) taken to the site's surface.
+site_outcome site_of_wave(const plan_site& s, const wave& bedrock);
+
+// The summary of a site's results as site_of_wave writes them.
+site_summary read_site_summary(const std::string& json);
+
 // What the summaries and the report take from a fit's result file.
 struct fit_summary {
   std::string target, wave;
@@ -71,7 +100,8 @@ std::optional<fit_summary> read_fit_result(const std::filesystem::path& dir, con
                                            const fit_item& f, files::file_error& error);
 
 // The header of summary.csv.
-std::string summary_header();
+// sites: with the columns of the surface motions (when a target has a site).
+std::string summary_header(bool sites = false);
 // One row per fit, in the order given, each number as its shortest text that reads back as it.
 std::string summary_csv(const std::vector<fit_summary>& fits);
 // The fits' result objects as one list.

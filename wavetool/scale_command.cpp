@@ -9,6 +9,7 @@
 #include "operations/fit_files.h"
 #include "operations/spectrum_request.h"
 #include "operations/wave_file.h"
+#include "operations/wave_scaling.h"
 #include "waveio/text_fields.h"
 #include "wavetool/command_line.h"
 #include "wavetool/commands.h"
@@ -22,13 +23,14 @@ struct scale_options {
 
 // The measure the factor is taken from and the option that asked for it.
 struct scale_aim {
+  scale_measure measure;
   std::string option, value;
 };
 
 scale_aim aim_of(const scale_options& o) {
-  if (!o.pgv.empty()) return {"--pgv", o.pgv};
-  if (!o.pga.empty()) return {"--pga", o.pga};
-  return {"--factor", o.factor};
+  if (!o.pgv.empty()) return {scale_measure::pgv, "--pgv", o.pgv};
+  if (!o.pga.empty()) return {scale_measure::pga, "--pga", o.pga};
+  return {scale_measure::factor, "--factor", o.factor};
 }
 
 int run_scale(const scale_options& o) {
@@ -39,48 +41,24 @@ int run_scale(const scale_options& o) {
   const std::string shown =
       o.wave == files::standard_stream ? std::string(files::standard_input_name) : o.wave;
   const auto refuse = [&shown](const std::string& why) { return bad_input({shown, 0, why}); };
-  if (const auto why = unwritable_step(in.w.dt)) return refuse(*why);
-  const std::vector<double> acc(in.w.acc.begin(), in.w.acc.end());
-  const double dt = static_cast<double>(in.w.dt);
-  const motion::motion_summary before = motion::summarize(acc, dt);
   const scale_aim aim = aim_of(o);
-  const double wanted = *parse_real(aim.value);
-  double factor = wanted;
-  // Velocity from rest by the trapezoidal rule, as `check` integrates it.
-  const double measured = o.pgv.empty() ? before.pga : before.pgv;
-  if (aim.option != "--factor") {
-    if (!(measured > 0.0)) {
-      return refuse("its peak " + std::string(o.pgv.empty() ? "acceleration" : "velocity") +
-                    " is 0: no factor gives " + aim.option + " " + aim.value);
-    }
-    factor = wanted / measured;
-  }
-  const std::vector<double> scaled = history_values(in.w, history::acceleration, factor);
-  if (const auto why = unreadable_values(scaled, "gal")) {
-    return refuse(aim.option + " " + aim.value + " gives " + *why);
-  }
-  std::vector<float> gal(scaled.size());
-  for (std::size_t i = 0; i < scaled.size(); ++i) gal[i] = static_cast<float>(scaled[i]);
-  const std::string text = unshaped_wave_text(gal, in.w.dt);
-  // The layout's four significant digits can round a value near the largest float beyond it.
-  const wave_result back = parse_wave(text, o.output);
-  if (!back.ok()) {
-    return refuse(aim.option + " " + aim.value + " gives values the fitted wave's layout " +
-                  "cannot hold: " + back.error->message);
-  }
+  const scaling_result r =
+      scale_wave(in.w, {aim.measure, *parse_real(aim.value)}, aim.option + " " + aim.value);
+  if (!r.scaled) return refuse(*r.refused);
+  const scaled_wave& scaled = *r.scaled;
   files::output_files outputs;
   if (auto e = outputs.add(o.output)) {
     return bad_input(*e);
   }
-  const std::string_view texts[] = {text};
+  const std::string_view texts[] = {scaled.text};
   if (auto e = outputs.commit(texts)) {
     return bad_input(*e);
   }
-  const std::vector<double> written(back.w.acc.begin(), back.w.acc.end());
-  const motion::motion_summary after = motion::summarize(written, dt);
+  const motion::motion_summary& after = scaled.measures;
   (outputs.to_standard_output() ? std::cerr : std::cout)
-      << "scaled by " << waveio::short_text(factor) << ": PGA " << waveio::short_text(after.pga)
-      << " gal, PGV " << waveio::short_text(after.pgv) << " cm/s as written\n";
+      << "scaled by " << waveio::short_text(scaled.factor) << ": PGA "
+      << waveio::short_text(after.pga) << " gal, PGV " << waveio::short_text(after.pgv)
+      << " cm/s as written\n";
   return 0;
 }
 

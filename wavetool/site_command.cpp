@@ -6,6 +6,7 @@
 
 #include "motion/measures.h"
 #include "operations/fit_files.h"
+#include "operations/site_job.h"
 #include "operations/site_results.h"
 #include "operations/spectrum_request.h"
 #include "operations/wave_file.h"
@@ -29,18 +30,6 @@ site::motion_kind kind_of(const std::string& word) {
   return word == "outcrop" ? site::motion_kind::outcrop : site::motion_kind::within;
 }
 
-// A table's end values taken beyond its rows: told once per layer.
-void beyond_table_notes(const site::site_profile& profile, const site::site_response& r) {
-  std::vector<bool> told(profile.layers.size());
-  for (const site::sublayer_result& s : r.sublayers) {
-    if (!s.beyond_table || told[s.layer]) continue;
-    told[s.layer] = true;
-    std::cerr << "wavetool: note: layer " << waveio::quoted(layer_label(profile, s.layer))
-              << ": an effective strain lies beyond its table's rows (" +
-                     waveio::short_text(s.strain_eff_pct) + " %); the end row's values taken\n";
-  }
-}
-
 int run_site(const site_options& o) {
   const profile_read p = read_profile(o.profile);
   if (!p.ok()) {
@@ -62,40 +51,25 @@ int run_site(const site_options& o) {
       return bad_input(*e);
     }
   }
-  const std::vector<double> acc(in.w.acc.begin(), in.w.acc.end());
-  site::site_motion taken;
-  taken.acc = acc;
-  taken.dt = static_cast<double>(in.w.dt);
-  taken.input_kind = kind_of(o.input);
-  if (!o.input_depth.empty()) taken.input_depth = parse_real(o.input_depth);
-  taken.output_kind = kind_of(o.motion);
-  if (!o.at.empty()) taken.output_depth = *parse_real(o.at);
+  site_points points;
+  points.input_kind = kind_of(o.input);
+  if (!o.input_depth.empty()) points.input_depth = parse_real(o.input_depth);
+  points.output_kind = kind_of(o.motion);
+  if (!o.at.empty()) points.output_depth = *parse_real(o.at);
   const site::site_profile& profile = p.profile;
-  const site::site_response r = site::analyse_site(profile, taken);
-  if (r.failure) {
-    const site::site_failure& f = *r.failure;
-    // Every reason names a strain (%) but the one of a damping the modulus form cannot take.
-    const std::string unit = f.reason.starts_with("damping") ? "" : " %";
-    const std::string value =
-        std::isfinite(f.value) ? " (" + waveio::short_text(f.value) + unit + ")" : "";
-    return bad_input(
-        {o.profile, 0,
-         sublayer_label(profile, f.sublayer) + ": " + f.reason + value + "; nothing written"});
-  }
-  std::vector<float> surface(r.acc.size());
-  for (std::size_t i = 0; i < r.acc.size(); ++i) surface[i] = static_cast<float>(r.acc[i]);
-  const std::string wave_text = unshaped_wave_text(surface, in.w.dt);
-  // The measures of the wave as written, as `check` will read it.
-  const wave_result written = parse_wave(wave_text, o.output);
-  const std::vector<double> back(written.w.acc.begin(), written.w.acc.end());
-  const motion::motion_summary measures =
-      motion::summarize(back, static_cast<double>(written.w.dt));
+  const site_run run = run_site_analysis(profile, in.w, points);
+  const site::site_response& r = run.response;
+  if (run.failure) return bad_input({o.profile, 0, *run.failure + "; nothing written"});
+  const std::string& wave_text = run.wave_text;
+  const motion::motion_summary& measures = run.measures;
   const std::string table = o.results.empty() ? std::string() : site_table_text(profile, r);
   const std::string_view texts[] = {wave_text, table};
   if (const auto e = outputs.commit(texts)) {
     return bad_input(*e);
   }
-  beyond_table_notes(profile, r);
+  for (const std::string& note : beyond_table_notes(profile, r)) {
+    std::cerr << "wavetool: note: " << note << '\n';
+  }
   if (o.json) std::cout << site_json_text(profile, r, measures);
   const std::string verdict = site_verdict(profile, r);
   if (!r.converged) {

@@ -1,11 +1,14 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "operations/check.h"
 #include "operations/export.h"
+#include "operations/wave_scaling.h"
 #include "report/report.h"
 #include "suite/suite.h"
 #include "suite/suite_checks.h"
@@ -35,34 +38,59 @@ file_error plan_line_of(const plan& p, const plan_wave& w, const file_error& e) 
   return {p.file.string(), rec->line, "record " + waveio::quoted(e.file) + ": " + e.message};
 }
 
-// "K of N fits passed", naming those that did not.
+// "K of N fits passed", naming those that did not, then the waves scaled instead and the sites
+// that did not converge.
 std::string final_line(const plan& p, std::span<const fit_item> fits,
                        std::span<const fit_summary> results, const std::string& written) {
-  std::string failed;
-  std::size_t passed = 0;
+  std::string failed, unsettled;
+  std::size_t passed = 0, scaled = 0;
+  const auto add = [](std::string& list, const std::string& name) {
+    list += (list.empty() ? "" : ", ") + name;
+  };
   for (std::size_t k = 0; k < results.size(); ++k) {
-    if (results[k].passed) {
+    if (results[k].scaled) {
+      ++scaled;
+    } else if (results[k].passed) {
       ++passed;
     } else {
-      failed += (failed.empty() ? "" : ", ") + fit_name(p, fits[k]);
+      add(failed, fit_name(p, fits[k]));
     }
+    if (results[k].site && !results[k].site->converged) add(unsettled, fit_name(p, fits[k]));
   }
-  return std::to_string(passed) + " of " + std::to_string(results.size()) + " fits passed" +
-         (failed.empty() ? "" : "; not passed: " + failed) + written + "\n";
+  return std::to_string(passed) + " of " + std::to_string(results.size() - scaled) +
+         " fits passed" + (failed.empty() ? "" : "; not passed: " + failed) +
+         (scaled ? "; " + std::to_string(scaled) + " " + status_scaled : "") +
+         (unsettled.empty() ? "" : "; site not converged: " + unsettled) + written + "\n";
+}
+
+// Whether every fit passed and every site converged.
+bool all_passed(std::span<const fit_summary> results) {
+  return std::all_of(results.begin(), results.end(), [](const fit_summary& s) {
+    return (s.passed || s.scaled) && (!s.site || s.site->converged);
+  });
 }
 
 // written: whether the fit's files are there; a fit that is not is never told as passed.
 std::string progress_line(std::size_t done, std::size_t total, const std::string& name,
-                          const fit_job_result& r, bool written, double elapsed) {
+                          const suite_fit& f, bool written, double elapsed) {
   const double left = elapsed / static_cast<double>(done) * static_cast<double>(total - done);
+  const fit_job_result& r = f.result;
+  std::string what = !written       ? "not written"
+                     : f.scaled     ? status_scaled
+                     : r.fit.passed ? status_passed
+                                    : status_not_passed;
+  if (!f.scaled) {
+    const int n = r.fit.last.iteration;
+    what += " after " + std::to_string(n) + " iteration" + (n == 1 ? "" : "s");
+  }
+  if (written && f.site_result) {
+    what += f.site_result->failure     ? ", site failed"
+            : f.site_result->converged ? ", site converged"
+                                       : ", site not converged";
+  }
   char line[300];
-  std::snprintf(line, sizeof line,
-                "[%zu/%zu] %s %s after %d iteration%s, %.1f s, about %.0f s left\n", done, total,
-                name.c_str(),
-                !written       ? "not written"
-                : r.fit.passed ? "passed"
-                               : "not passed",
-                r.fit.last.iteration, r.fit.last.iteration == 1 ? "" : "s", elapsed, left);
+  std::snprintf(line, sizeof line, "[%zu/%zu] %s %s, %.1f s, about %.0f s left\n", done, total,
+                name.c_str(), what.c_str(), elapsed, left);
   return line;
 }
 
@@ -82,17 +110,28 @@ std::optional<file_error> write_fit(const std::filesystem::path& dir, const plan
       return e;
     }
   }
+  if (f.site_result && !f.site_result->failure) {
+    const site_texts& t = f.site_result->texts;
+    for (const auto& [ending, text] : {std::pair{".csv", &t.wave}, std::pair{".json", &t.json}}) {
+      if (const auto e = files::write_atomically(site_file(dir, p, f.item, ending), *text,
+                                                 files::at_link::replace))
+        return e;
+    }
+  }
   return files::write_atomically(fit_file(dir, p, f.item, ".json"),
                                  fit_result_json(p, f.item, f.result), files::at_link::replace);
 }
 
 // The summaries and the report from the fits' result files; the exit status.
 // Each result is verified against the plan and its wave, never taken on its word.
-int gather(const plan& p, const std::vector<fit_item>& fits, const std::filesystem::path& dir) {
+// computed: the site files this run wrote, by target and wave; the others are computed again.
+int gather(const plan& p, const std::vector<fit_item>& fits, const std::filesystem::path& dir,
+           const std::map<std::pair<std::size_t, std::size_t>, site_texts>& computed = {}) {
   std::vector<fit_summary> results;
   for (const fit_item& f : fits) {
     file_error e;
-    auto s = verified_result(dir, p, f, e);
+    const auto known = computed.find({f.target, f.wave});
+    auto s = verified_result(dir, p, f, e, known == computed.end() ? nullptr : &known->second);
     if (!s) return bad_input(e);
     results.push_back(std::move(*s));
   }
@@ -118,10 +157,29 @@ int gather(const plan& p, const std::vector<fit_item>& fits, const std::filesyst
   }
   tidy_folder(sweep_folder(dir, p, fits, true));
   std::cout << final_line(p, fits, results, written);
-  for (const fit_summary& s : results) {
-    if (!s.passed) return exit_not_passed;
+  return all_passed(results) ? 0 : exit_not_passed;
+}
+
+// A record scaled instead of fitted, as `wavetool scale` writes it, with its criteria against the
+// target for information: the result it files, or why there is none.
+std::optional<file_error> set_up_scaled(const plan& p, const fit_item& f, const wave& record,
+                                        fit_job_result& r) {
+  const plan_wave& w = p.waves[f.wave];
+  const std::string aim =
+      std::string(scaling_key(w.scaling->measure)) + " = " + waveio::short_text(w.scaling->value);
+  const scaling_result scaled = scale_wave(record, *w.scaling, aim);
+  if (!scaled.scaled) return file_error{p.file.string(), w.line, w.name + ": " + *scaled.refused};
+  const check_report c =
+      evaluate(parse_wave(scaled.scaled->text, w.name).w, p.targets[f.target].spectrum);
+  if (!c.criteria) {
+    return file_error{p.file.string(), w.line,
+                      w.name + ": its criteria against target " + p.targets[f.target].name +
+                          " cannot be evaluated: the record is too short or too long for them"};
   }
-  return 0;
+  r.fit.kept.measures = *c.criteria;
+  r.measures = c.measures;
+  r.wave_text = scaled.scaled->text;
+  return std::nullopt;
 }
 
 // Every wave is read and set up as `wavetool fit` sets it up before any fit starts, so that bad
@@ -133,13 +191,21 @@ std::optional<file_error> set_up_fits(const plan& p, const std::vector<fit_item>
     const wave_result w = source_wave(p.waves[f.wave], p.targets[f.target]);
     if (!w.ok()) return plan_line_of(p, p.waves[f.wave], *w.error);
     const fit_overrides used = settings_of(p, f.target, f.wave);
+    const plan_site* site =
+        p.targets[f.target].site ? &p.sites[*p.targets[f.target].site] : nullptr;
+    if (p.waves[f.wave].scaling) {
+      suite_fit scaled{f, used, {}, {}, true, site, {}};
+      if (const auto e = set_up_scaled(p, f, w.w, scaled.result)) return e;
+      work.push_back(std::move(scaled));
+      continue;
+    }
     fit_job_setup setup = set_up_fit(w.w, fit_name(p, f), p.targets[f.target].spectrum,
                                      fit_settings_of(used), "the record's start and end");
     if (!setup.ok()) return setup.refused;
     if (const std::string note = resampled_note(setup.job.input); !note.empty()) {
       std::cerr << "wavetool: " << fit_name(p, f) << note << '\n';
     }
-    work.push_back({f, used, std::move(setup.job), {}});
+    work.push_back({f, used, std::move(setup.job), {}, false, site, {}});
   }
   return std::nullopt;
 }
@@ -177,26 +243,39 @@ int run_suite(const suite_options& o) {
   if (const auto e = prepare_out_folder(dir, p, true)) return bad_input(*e);
   const auto start = std::chrono::steady_clock::now();
   std::size_t done = 0;
-  std::optional<file_error> write_error;
+  std::optional<file_error> write_error, site_error;
+  std::map<std::pair<std::size_t, std::size_t>, site_texts> computed;
   run_fits(work, o.jobs, o.threads, [&](std::size_t k) {
     const suite_fit& f = work[k];
     const auto e = write_fit(dir, p, f);
     if (e && !write_error) write_error = e;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    std::cerr << progress_line(++done, work.size(), fit_name(p, f.item), f.result, !e,
-                               elapsed.count());
+    std::cerr << progress_line(++done, work.size(), fit_name(p, f.item), f, !e, elapsed.count());
+    if (f.site_result) {
+      for (const std::string& note : f.site_result->notes)
+        std::cerr << "wavetool: note: " << fit_name(p, f.item) << ": " << note << '\n';
+      if (f.site_result->failure && !site_error) {
+        site_error = file_error{f.site->profile_file.string(), 0,
+                                fit_name(p, f.item) + ": " + *f.site_result->failure +
+                                    "; its site's files are not written"};
+      }
+      computed[{f.item.target, f.item.wave}] = f.site_result->texts;
+    }
   });
   if (write_error) return bad_input(*write_error);
+  if (site_error) return bad_input(*site_error);
   if (!o.only.empty()) {
     tidy_folder(sweep_folder(dir, p, chosen, false));
     file_error e;
     const auto s = read_fit_result(dir, p, chosen[0], e);
     if (!s) return bad_input(e);
-    std::cout << final_line(p, chosen, std::span(&*s, 1),
+    fit_summary only = *s;
+    if (work[0].site_result) only.site = read_site_summary(work[0].site_result->texts.json);
+    std::cout << final_line(p, chosen, std::span(&only, 1),
                             ": " + fit_file(dir, p, chosen[0], ".json").string());
-    return s->passed ? 0 : exit_not_passed;
+    return all_passed(std::span(&only, 1)) ? 0 : exit_not_passed;
   }
-  return gather(p, fits, dir);
+  return gather(p, fits, dir, computed);
 }
 
 }  // namespace

@@ -123,7 +123,7 @@ TEST(wavetool_suite, bad_plans_are_refused_with_their_line) {
       {"[[target]]\nname = \"t\"\nno_rest = t\n", "wavetool: plan.toml:3: *"},
       {"[options]\njobs = 2\n",
        "wavetool: plan.toml:1: unknown key \"options\" (expected [defaults], [[target]], "
-       "[[wave]])\n"},
+       "[[wave]], [[site]])\n"},
       {"[defaults]\ncorners = \"4,35,60,80\"\n",
        "wavetool: plan.toml:2: corners: expected four numbers [TB, TC, TD, TE] with 0 <= TB <= TC "
        "<= TD <= TE, TE > 0\n"},
@@ -195,6 +195,51 @@ TEST(wavetool_suite, bad_plans_are_refused_with_their_line) {
       {"[[target]]\nname = \"t\"\nname = \"u\"\n", "wavetool: plan.toml:3: *"},
       {"[[wave]]\nname = \"w\"\nrecord = \"seed1.csv\"\n",
        "wavetool: plan.toml: expected at least one [[target]]\n"},
+      // Sites and waves scaled instead of fitted.
+      {"[[site]]\nname = \"a\"\ncolour = 1\n[[target]]\nname = \"t\"\n",
+       "wavetool: plan.toml:3: unknown key \"colour\" in [[site]]\n"},
+      {"[[site]]\nname = \"a\"\n[[site.layer]]\nthickness = 5.0\nvs = 150.0\n"
+       "unit_weight = 17.0\n[[target]]\nname = \"t\"\n",
+       "wavetool: plan.toml:3: curve: missing in [[site.layer]]\n"},
+      {"[[site]]\nname = \"a\"\n[[site.layer]]\nthickness = 5.0\nvs = 150.0\n"
+       "unit_weight = 17.0\ncurve = \"linear\"\ndamping = 0.02\n[[target]]\nname = \"t\"\n",
+       "wavetool: plan.toml:1: expected a [site.bedrock]\n"},
+      {"[[site]]\nname = \"a\"\nlayer = 3\n",
+       "wavetool: plan.toml:3: layer: expected [[site.layer]] tables\n"},
+      {"[[site]]\nname = \"a\"\n[[site.layer]]\nthickness = -5.0\nvs = 150.0\n"
+       "unit_weight = 17.0\ncurve = \"linear\"\ndamping = 0.02\n[site.bedrock]\nvs = "
+       "400.0\nunit_weight = 19.0\n",
+       "wavetool: plan.toml:4: thickness: must be positive\n"},
+      {"[[site]]\nname = \"a\"\nprofile = \"missing.toml\"\n",
+       "wavetool: plan.toml:3: profile \"missing.toml\": cannot be read: No such file or "
+       "directory\n"},
+      {"[[site]]\nname = \"a\"\nmethod = \"linear\"\nprofile = \"site.toml\"\n",
+       "wavetool: plan.toml:3: method: the profile is in its file; a [[site]] with `profile` "
+       "holds only name, profile and compare_soil\n"},
+      {"[[site]]\nname = \"a\"\ncompare_soil = 4\n",
+       "wavetool: plan.toml:3: compare_soil: expected an integer from 1 to 3\n"},
+      {"[[site]]\nname = \"a\"\n[[site.layer]]\nthickness = 5.0\nvs = 150.0\nunit_weight = 17.0\n"
+       "curve = \"linear\"\ndamping = 0.02\n[site.bedrock]\nvs = 400.0\nunit_weight = 19.0\n"
+       "[[target]]\nname = \"t\"\nspectrum = \"surface\"\nsoil = 2\nsite = \"a\"\n",
+       "wavetool: plan.toml:16: site: a site takes the outcrop motion of its bedrock: the target "
+       "must be the bedrock spectrum (spectrum = \"bedrock\")\n"},
+      {"[[target]]\nname = \"t\"\nsite = \"nowhere\"\n",
+       "wavetool: plan.toml:3: site: no [[site]] named \"nowhere\"\n"},
+      {"[[wave]]\nname = \"w\"\nrecord = \"seed1.csv\"\nfit = false\n",
+       "wavetool: plan.toml:4: fit: a wave that is not fitted is scaled: give pgv, pga or scale\n"},
+      {"[[wave]]\nname = \"w\"\nrecord = \"seed1.csv\"\nfit = false\npgv = 0\n",
+       "wavetool: plan.toml:5: pgv: expected a velocity above 0 (cm/s)\n"},
+      {"[[wave]]\nname = \"w\"\nrecord = \"seed1.csv\"\npga = 300\n",
+       "wavetool: plan.toml:4: pga: a wave scaled instead of fitted takes fit = false\n"},
+      {"[[wave]]\nname = \"w\"\nrecord = \"seed1.csv\"\nfit = false\nscale = 2\npgv = 25\n",
+       "wavetool: plan.toml:5: scale: give one of pgv, pga and scale\n"},
+      {"[[wave]]\nname = \"w\"\nseed = 3\nfit = false\nscale = 2\n",
+       "wavetool: plan.toml:4: fit: a seed is drawn to be fitted; a wave scaled instead is a "
+       "record\n"},
+      {"[[wave]]\nname = \"w\"\nrecord = \"seed1.csv\"\nfit = false\npgv = 25\nkeep_step = "
+       "true\n",
+       "wavetool: plan.toml:6: keep_step: a key of a fit, not of a wave scaled instead of fitted "
+       "(fit = false)\n"},
   };
   for (const row& c : rows) {
     const scratch_dir d;
