@@ -102,7 +102,7 @@ std::string results_table(std::span<const fit_summary> rows) {
     };
     const motion::motion_summary& m = r.measures;
     const bool rest = motion::at_rest({m.end_velocity, m.end_displacement});
-    const std::string status = r.scaled ? "scaled, not fitted" : r.passed ? "passed" : "not passed";
+    const std::string status = r.scaled ? status_scaled : r.passed ? "passed" : "not passed";
     s += "<tr" + std::string(r.passed || r.scaled ? "" : " class=\"failed\"") + "><td>" +
          html_escaped(r.wave) + "</td>" + cell(r.passed, status) + "<td>" +
          std::to_string(r.iterations) + "</td>" + cell(v.cr1, fixed(r.cr1, 4)) +
@@ -341,7 +341,7 @@ std::string page_html(const plan& p, std::span<const fit_summary> results, std::
   }
   // Records scaled to a velocity are no fits: counted apart.
   const std::string scaled_text =
-      scaled == 0 ? "" : " " + std::to_string(scaled) + " scaled, not fitted.";
+      scaled == 0 ? "" : " " + std::to_string(scaled) + " " + status_scaled + ".";
   return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n<title>Design "
          "ground motions: " +
          html_escaped(p.file.filename().string()) + "</title>\n<style>" + page_style +

@@ -96,18 +96,21 @@ std::string transfer_data(const json& site, const std::string& name, double max_
 }
 
 // The quantities of the profile figure, by the JSON's keys, with the factor to the figure's unit.
+// Each panel's range: from zero, so that a profile of one value still has a range; strains span
+// decades, on a log axis.
 struct profile_quantity {
   const char* key;
   double factor;
   const char* label;
+  const char* range;
 };
 constexpr std::array<profile_quantity, 6> profile_quantities{
-    {{"vs", 1.0, "Vs (m/s)"},
-     {"g_ratio", 1.0, "G/G0"},
-     {"damping", 100.0, "Damping (%)"},
-     {"strain_max_pct", 1.0, "Peak strain (%)"},
-     {"pga", 1.0, "Peak acceleration (gal)"},
-     {"stress_max_kpa", 1.0, "Peak shear stress (kPa)"}}};
+    {{"vs", 1.0, "Vs (m/s)", "set xrange [0:*]\n"},
+     {"g_ratio", 1.0, "G/G0", "set xrange [0:1.05]\n"},
+     {"damping", 100.0, "Damping (%)", "set xrange [0:*]\n"},
+     {"strain_max_pct", 1.0, "Peak strain (%)", "set xrange [*:*]\nset logscale x\n"},
+     {"pga", 1.0, "Peak acceleration (gal)", "set xrange [0:*]\nunset logscale x\n"},
+     {"stress_max_kpa", 1.0, "Peak shear stress (kPa)", "set xrange [0:*]\n"}}};
 
 // Columns: depth (m), Vs initial, then profile_quantities; each sublayer as two rows, at its top
 // and its bottom, so that the lines step at the sublayers' bounds. The third column's heading is
@@ -145,10 +148,8 @@ std::string profile_script(const std::vector<std::string>& files, double depth) 
                   ":0]\nset grid lc rgb '#d0d0d0'\nset ylabel 'Depth (m)'\nset key bottom left "
                   "box opaque\nset xtics rotate by -60\n";
   for (std::size_t q = 0; q < profile_quantities.size(); ++q) {
-    s += std::string(profile_quantities[q].key == std::string("strain_max_pct")
-                         ? "set logscale x\n"
-                         : "unset logscale x\n") +
-         "set xlabel '" + profile_quantities[q].label + "'\n";
+    s += std::string(profile_quantities[q].range) + "set xlabel '" + profile_quantities[q].label +
+         "'\n";
     if (q == 0) {
       s += "plot '" + files[0] +
            "' using 2:1 with lines lw 2 dt 2 lc rgb '#000000' title 'initial', " +
