@@ -181,6 +181,25 @@ TEST(wavetool_suite_site_report, site_sections_hold_what_the_site_results_and_wa
     }
     EXPECT_EQ(row, transfer.size());
   }
+
+  // In headless Chromium every figure is drawn, and on A4 each target takes a page for its
+  // spectra and results, one for the motions of its two waves, two for its site's figures and
+  // one for the two tables of sublayers, after the plan's page: 1 + 2 x 5.
+  if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "chromium is not installed";
+  const std::string url = "file://" + (d / "out/report.html").string();
+  const run_result dom = wavetool_test::run_command(
+      "/usr/bin/chromium", {"--headless", "--no-sandbox", "--disable-gpu", "--dump-dom", url},
+      d.path());
+  ASSERT_EQ(dom.status, 0) << dom.err;
+  EXPECT_EQ(count_of(dom.out, "<svg"), 2u * (2u + 2u + 4u));
+  const run_result pdf =
+      wavetool_test::run_command("/usr/bin/chromium",
+                                 {"--headless", "--no-sandbox", "--disable-gpu",
+                                  "--print-to-pdf=" + (d / "report.pdf").string(), url},
+                                 d.path());
+  ASSERT_EQ(pdf.status, 0) << pdf.err;
+  const std::string printed = read_file(d / "report.pdf");
+  EXPECT_LE(count_of(printed, "/Type /Page") - count_of(printed, "/Type /Pages"), 11u);
 }
 
 }  // namespace
