@@ -1,6 +1,7 @@
 // The site's part of the report: what the waves of a target become at the site's ground surface,
 // drawn from the files the site analyses wrote (WAVE.SITE.csv, WAVE.SITE.json).
-#include <cmath>
+#include <array>
+#include <cstdio>
 #include <limits>
 
 #include "motion/design_spectrum.h"
