@@ -14,12 +14,6 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-// The complex shear modulus G* of each form, as G times this, in the order of its names.
-constexpr std::array<const char*, 4> modulus_form_formulas{
-    "G(1 + 2ih)", "G(1 &minus; 2h&sup2; + 2ih&radic;(1 &minus; h&sup2;))",
-    "G(1 &minus; h&sup2; + 2ih)", "G(&radic;(1 &minus; 4h&sup2;) + 2ih)"};
-static_assert(modulus_form_formulas.size() == site::modulus_form_names.size());
-
 double number(const json& j, const char* key) {
   const auto at = j.find(key);
   return at != j.end() && at->is_number() ? at->get<double>()
@@ -272,7 +266,7 @@ std::string method_text(const plan_site& site) {
                 waveio::shortest_text(p.tolerance) + " (at most " +
                 std::to_string(p.max_iterations) + " passes).";
   return text + " Complex shear modulus " + std::string(site::modulus_form_names[form]) +
-         ": G* = " + modulus_form_formulas[form] +
+         ": G* = " + std::string(site::modulus_form_formulas[form]) +
          ". The input is the bedrock wave as an outcrop motion.";
 }
 

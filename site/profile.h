@@ -18,13 +18,15 @@ namespace site {
 // iterated.
 enum class site_method { linear, equivalent_linear };
 
-// The complex shear modulus G* of a soil of secant modulus G and damping h:
-// simple G(1 + 2ih), shake91 G(1 - 2h^2 + 2ih sqrt(1 - h^2)), kramer G(1 - h^2 + 2ih),
-// dormieux G(sqrt(1 - 4h^2) + 2ih) (defined for h <= 0.5 only).
+// The complex shear modulus G* of a soil of secant modulus G and damping h, in one of four
+// published forms (modulus_form_formulas); dormieux is defined for h <= 0.5 only.
 enum class modulus_form { simple, shake91, kramer, dormieux };
 // Each form's name, in the order of the enumeration.
 inline constexpr std::array<std::string_view, 4> modulus_form_names{"simple", "shake91", "kramer",
                                                                     "dormieux"};
+// Each form's G* as an engineer writes it (UTF-8), in the order of the enumeration.
+inline constexpr std::array<std::string_view, 4> modulus_form_formulas{
+    "G(1 + 2ih)", "G(1 − 2h² + 2ih√(1 − h²))", "G(1 − h² + 2ih)", "G(√(1 − 4h²) + 2ih)"};
 
 struct soil_layer {
   std::string name;
