@@ -42,12 +42,20 @@ echo "== wavetool site site.toml wt-fitted.csv (surface motion in wt-surface.csv
 ../build/wavetool/wavetool site site.toml wt-fitted.csv -o wt-surface.csv --profile wt-site.csv
 
 # wavetool suite: a seed drawn for each target and the PEER record of the tests, for the bedrock
-# (extremely rare) and the surface of soil 2 (rare), with the report page.
+# (extremely rare, taken through the soft column to the surface) and the surface of soil 2 (rare),
+# with El Centro 1940 NS scaled to 50 cm/s beside them, and the report page.
 cp ../tests/wavetool/data/RSN753_LOMAP_CLS000.AT2 lomap.AT2
+cp ../tests/wavetool/data/elcentro_1940_ns.dat elcentro.dat
 cat >plan.toml <<'PLAN'
+[[site]]
+name = "soft"
+profile = "site.toml"
+compare_soil = 2
+
 [[target]]
 name = "bedrock-L2"
 spectrum = "bedrock"
+site = "soft"
 
 [[target]]
 name = "surface2-L1"
@@ -64,6 +72,15 @@ name = "lomap"
 record = "lomap.AT2"
 corners = [2, 16, 30, 40]
 export = ["opensees", "at2"]
+
+[[wave]]
+name = "elcentro-50"
+record = "elcentro.dat"
+format = "values"
+dt = 0.02
+units = "g"
+fit = false
+pgv = 50
 PLAN
 echo
 echo "== wavetool suite plan.toml --out suite (figures in suite/report.html)"

@@ -286,9 +286,11 @@ void add_suite_command(CLI::App& app, int& status, const std::string& program) {
   CLI::App* sub = app.add_subcommand(
       "suite",
       "Fit every wave of a plan to every target, side by side, with summaries and a report");
-  sub->add_option("PLAN", o->plan, "the plan (TOML): [defaults], [[target]], [[wave]]")->required();
+  sub->add_option("PLAN", o->plan, "the plan (TOML): [defaults], [[target]], [[wave]], [[site]]")
+      ->required();
   sub->add_option("--out", o->out,
-                  "the folder to write: TARGET/WAVE.csv and .json, summary.csv, "
+                  "the folder to write: TARGET/WAVE.csv and .json (with a site also "
+                  "WAVE.SITE.csv and .json), summary.csv, "
                   "summary.json, report.html")
       ->required();
   sub->add_option("--jobs", o->jobs, "fits at once (default: one per core)")
