@@ -239,7 +239,8 @@ h1,h2,h3{break-after:avoid}table,tr,figure{break-inside:avoid}figure{margin:.3em
 section.target{break-before:page}section.target figure svg{width:auto;height:70mm;
 display:block;margin:0 auto}section.target h3~figure svg{height:112mm}
 section.site{break-before:page}section.site figure svg{width:auto;height:70mm;display:block;
-margin:0 auto}section.site figure.profile svg{height:125mm}}
+margin:0 auto}section.site figure.profile svg{height:125mm}table.layers{font-size:7.5pt;
+margin:.3em 0}table.layers td,table.layers th{padding:1px 4px}}
 )";
 
 std::string figure_html(const std::string& svg, const std::string& prefix,
