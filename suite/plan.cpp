@@ -374,6 +374,7 @@ plan_result parse_plan(std::string_view text, const std::filesystem::path& file)
   refuse_seeds_beyond_tables(c, r.p);
   refuse_twins(c, r.p.targets, "target");
   refuse_twins(c, r.p.waves, "wave");
+  refuse_site_file_clashes(c, r.p);
   if (!c.error && r.p.targets.empty()) c.fail(0, "expected at least one [[target]]");
   if (!c.error && r.p.waves.empty()) c.fail(0, "expected at least one [[wave]]");
   r.error = c.error;

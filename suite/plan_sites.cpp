@@ -1,5 +1,6 @@
 #include "suite/plan_sites.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "files/output_files.h"
@@ -60,6 +61,25 @@ void read_sites(checker& c, const toml::table& root, plan& p) {
     p.sites.push_back(std::move(s));
   }
   refuse_twins(c, p.sites, "site");
+}
+
+void refuse_site_file_clashes(checker& c, const plan& p) {
+  for (const plan_site& site : p.sites) {
+    const bool used = std::any_of(p.targets.begin(), p.targets.end(), [&](const plan_target& t) {
+      return t.site && p.sites[*t.site].name == site.name;
+    });
+    if (!used) continue;
+    for (const plan_wave& w : p.waves) {
+      for (const plan_wave& other : p.waves) {
+        if (other.name == w.name + "." + site.name) {
+          c.fail(other.line, "name: " + waveio::quoted(other.name) + " is the name of wave " +
+                                 waveio::quoted(w.name) + " through site " +
+                                 waveio::quoted(site.name) +
+                                 ": their files would be the same; choose another");
+        }
+      }
+    }
+  }
 }
 
 bool read_scaling_key(checker& c, const std::string& key, const toml::node& n, plan_wave& w,

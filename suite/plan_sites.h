@@ -23,6 +23,10 @@ profile_read profile_of_table(const toml::table& t, const std::filesystem::path&
 // The plan's [[site]] tables into p.sites.
 void read_sites(plan_values::checker& c, const toml::table& root, plan& p);
 
+// Refuses a wave named as another wave's files through a site of a target ("w.soft" beside "w"
+// taken through site "soft"): one would overwrite the other.
+void refuse_site_file_clashes(plan_values::checker& c, const plan& p);
+
 // A wave's keys of scaling (fit, pgv, pga, scale); false when key is not one. fit_line: the line
 // of `fit`, set when it is given.
 bool read_scaling_key(plan_values::checker& c, const std::string& key, const toml::node& n,

@@ -223,6 +223,12 @@ TEST(wavetool_suite, bad_plans_are_refused_with_their_line) {
        "[[target]]\nname = \"t\"\nspectrum = \"surface\"\nsoil = 2\nsite = \"a\"\n",
        "wavetool: plan.toml:16: site: a site takes the outcrop motion of its bedrock: the target "
        "must be the bedrock spectrum (spectrum = \"bedrock\")\n"},
+      {"[[site]]\nname = \"a\"\n[[site.layer]]\nthickness = 5.0\nvs = 150.0\nunit_weight = 17.0\n"
+       "curve = \"linear\"\ndamping = 0.02\n[site.bedrock]\nvs = 400.0\nunit_weight = 19.0\n"
+       "[[target]]\nname = \"t\"\nsite = \"a\"\n[[wave]]\nname = \"w\"\nseed = 1\n"
+       "[[wave]]\nname = \"w.a\"\nseed = 2\n",
+       "wavetool: plan.toml:18: name: \"w.a\" is the name of wave \"w\" through site \"a\": their "
+       "files would be the same; choose another\n"},
       {"[[target]]\nname = \"t\"\nsite = \"nowhere\"\n",
        "wavetool: plan.toml:3: site: no [[site]] named \"nowhere\"\n"},
       {"[[wave]]\nname = \"w\"\nrecord = \"seed1.csv\"\nfit = false\n",
