@@ -151,6 +151,20 @@ TEST(wavetool_suite_site, every_road_hands_over_the_same_files) {
       run(d.path(), {"suite", "plan.toml", "--out", "split", "--report-only"});
   ASSERT_EQ(gather.status, 0) << gather.err;
   EXPECT_EQ(tree(d / "split"), tree(d / "one"));
+
+  // The page opens in a browser with every figure drawn: per target its spectra and ratio, one
+  // motion figure per wave, and the site's surface spectra, ratio, profiles and transfer
+  // functions.
+  if (!fs::exists("/usr/bin/chromium")) GTEST_SKIP() << "chromium is not installed";
+  const run_result dom =
+      wavetool_test::run_command("/usr/bin/chromium",
+                                 {"--headless", "--no-sandbox", "--disable-gpu", "--dump-dom",
+                                  "file://" + (d / "one/report.html").string()},
+                                 d.path());
+  ASSERT_EQ(dom.status, 0) << dom.err;
+  EXPECT_EQ(count_of(dom.out, "<svg"), 2u * (2u + waves.size() + 4u));
+  for (const std::string& t : targets)
+    EXPECT_NE(dom.out.find("<h2>Site soft under target " + t + "</h2>"), std::string::npos) << t;
 }
 
 TEST(wavetool_suite_site, each_file_is_what_its_command_gives_alone) {
