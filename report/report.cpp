@@ -24,6 +24,14 @@ std::string fixed(double x, int decimals) {
   const int n = std::snprintf(b, sizeof b, "%.*f", decimals, x);
   return {b, static_cast<std::size_t>(n)};
 }
+std::string spectra_axes(const spectrum_request& s) {
+  return "set key autotitle columnhead\nset logscale xy\nset xrange [" + g9(s.window_min) + ":" +
+         g9(s.window_max) +
+         "]\nset grid xtics mxtics ytics lc rgb '#d0d0d0'\nset xlabel 'Period (s)'\n"
+         "set ylabel 'Spectral acceleration, " +
+         waveio::short_text(100.0 * s.spectrum.damping) +
+         " % damping (gal)'\nset key bottom left box opaque\n";
+}
 std::optional<std::string> write_data(const std::filesystem::path& file, const std::string& text) {
   if (const auto e = files::write_atomically(file, text)) return describe(*e);
   return std::nullopt;
@@ -34,6 +42,7 @@ namespace {
 
 using report_parts::fixed;
 using report_parts::g9;
+using report_parts::spectra_axes;
 using report_parts::write_data;
 // Inline SVG: without the XML prologue, every id and reference made unique to the figure.
 std::string inline_svg(const std::string& svg, const std::string& prefix) {
@@ -158,12 +167,7 @@ std::string spectra_script(const std::string& data, const spectrum_request& s, s
   }
   plot += ", '' using 1:" + std::to_string(n + 3) +
           " with lines lw 2 dt 2 lc rgb '#c00000' title 'mean of the waves'";
-  return "set key autotitle columnhead\nset logscale xy\nset xrange [" + g9(s.window_min) + ":" +
-         g9(s.window_max) +
-         "]\nset grid xtics mxtics ytics lc rgb '#d0d0d0'\nset xlabel 'Period (s)'\n"
-         "set ylabel 'Spectral acceleration, " +
-         waveio::short_text(100.0 * s.spectrum.damping) +
-         " % damping (gal)'\nset key bottom left box opaque\n" + plot + "\n";
+  return spectra_axes(s) + plot + "\n";
 }
 
 std::string ratio_script(const std::string& data, const spectrum_request& s, std::size_t n) {

@@ -21,6 +21,8 @@ std::string g9(double x);
 std::string fixed(double x, int decimals);
 
 // A data file in the drawing program's work folder, or why it could not be written.
+// The axes of a figure of spectra over the target's window at its damping, the key below left.
+std::string spectra_axes(const spectrum_request& s);
 std::optional<std::string> write_data(const std::filesystem::path& file, const std::string& text);
 
 // Figures are drawn together at the end; the page holds a marker for each until then, and the

@@ -182,12 +182,7 @@ std::string surface_spectra_script(const std::string& data, const spectrum_reque
             " with lines lw 1 lt " + std::to_string(k + 1);
   plot += ", '' using 1:" + std::to_string(first_wave + static_cast<int>(n)) +
           " with lines lw 2 dt 2 lc rgb '#c00000' title 'mean at the surface'";
-  return "set key autotitle columnhead\nset logscale xy\nset xrange [" + g9(s.window_min) + ":" +
-         g9(s.window_max) +
-         "]\nset grid xtics mxtics ytics lc rgb '#d0d0d0'\nset xlabel 'Period (s)'\n"
-         "set ylabel 'Spectral acceleration, " +
-         waveio::short_text(100.0 * s.spectrum.damping) +
-         " % damping (gal)'\nset key bottom left box opaque\n" + plot + "\n";
+  return spectra_axes(s) + plot + "\n";
 }
 
 std::string surface_ratio_script(const std::string& data, const spectrum_request& s,

@@ -57,6 +57,16 @@ inline double peak_response(const std::vector<double>& acc, double dt, double pe
   return peak;
 }
 
+// The peak velocity (cm/s) from rest by the trapezoidal rule, of acc (gal) at step dt (s).
+inline double peak_velocity(const std::vector<double>& acc, double dt) {
+  double v = 0.0, peak = 0.0;
+  for (std::size_t i = 1; i < acc.size(); ++i) {
+    v += (acc[i - 1] + acc[i]) * dt / 2.0;
+    peak = std::max(peak, std::abs(v));
+  }
+  return peak;
+}
+
 // A written wave (time and acceleration columns) as its float samples widened, and its step.
 struct written_wave {
   std::vector<double> acc;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "independent_spectra.h"
 #include "run_command.h"
 
 namespace {
@@ -24,31 +25,8 @@ using wavetool_test::run_command;
 const std::string& usage = wavetool_test::usage_hint;
 
 const fs::path wavetool = GM_WAVETOOL_PATH;
-
-// The second number of every line after the header, as single precision reads it.
-std::vector<double> values_of(const std::string& text) {
-  std::vector<double> v;
-  std::istringstream in(text);
-  std::string line;
-  std::getline(in, line);
-  while (std::getline(in, line)) {
-    const std::size_t comma = line.find(',');
-    if (comma != std::string::npos) {
-      v.push_back(static_cast<double>(std::strtof(line.c_str() + comma + 1, nullptr)));
-    }
-  }
-  return v;
-}
-
-// Peak velocity from rest by the trapezoidal rule, summed here on its own.
-double peak_velocity(const std::vector<double>& acc, double dt) {
-  double v = 0.0, peak = 0.0;
-  for (std::size_t i = 1; i < acc.size(); ++i) {
-    v += (acc[i - 1] + acc[i]) * dt / 2.0;
-    peak = std::max(peak, std::abs(v));
-  }
-  return peak;
-}
+using independent::peak_velocity;
+using independent::read_written;
 
 struct scale_folder {
   scratch_dir dir;
@@ -57,7 +35,7 @@ struct scale_folder {
     fs::copy_file(std::string(GM_WAVETOOL_DATA) + "/RSN753_LOMAP_CLS000.AT2", dir / "r.AT2");
     const auto run = run_command(wavetool, {"import", "r.AT2", "-o", "w.csv"}, dir.path());
     EXPECT_EQ(run.status, 0) << run.err;
-    input = values_of(read_file(dir / "w.csv"));
+    input = read_written(dir / "w.csv").acc;
   }
   json check(const std::string& file) const {
     const auto run = run_command(wavetool, {"check", file, "--json"}, dir.path());
@@ -90,7 +68,7 @@ TEST(wavetool_scale, a_peak_velocity_is_met_within_the_rounding_of_the_written_v
   const auto run =
       run_command(wavetool, {"scale", "w.csv", "-o", "s.csv", "--pgv", "50"}, f.dir.path());
   ASSERT_EQ(run.status, 0) << run.err;
-  const std::vector<double> written = values_of(read_file(f.dir / "s.csv"));
+  const std::vector<double> written = read_written(f.dir / "s.csv").acc;
   ASSERT_EQ(written.size(), f.input.size());
   double bound = 0.0, exact_sum = 0.0;
   for (std::size_t i = 0; i < written.size(); ++i) {
@@ -111,7 +89,7 @@ TEST(wavetool_scale, a_factor_scales_every_value) {
   const auto run =
       run_command(wavetool, {"scale", "w.csv", "-o", "s.csv", "--factor", "-2.5"}, f.dir.path());
   ASSERT_EQ(run.status, 0) << run.err;
-  const std::vector<double> written = values_of(read_file(f.dir / "s.csv"));
+  const std::vector<double> written = read_written(f.dir / "s.csv").acc;
   ASSERT_EQ(written.size(), f.input.size());
   for (std::size_t i = 0; i < written.size(); ++i) {
     EXPECT_LE(std::abs(written[i] + 2.5 * f.input[i]), 5e-4 * std::abs(2.5 * f.input[i]) + 1e-30)

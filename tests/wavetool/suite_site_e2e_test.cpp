@@ -8,12 +8,15 @@
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
+#include "independent_spectra.h"
 #include "suite_scratch.h"
 
 namespace {
 
 using namespace suite_test;
 using json = nlohmann::json;
+using independent::peak_velocity;
+using independent::read_written;
 
 constexpr std::string_view site_plan = R"([[site]]
 name = "soft"
@@ -74,28 +77,6 @@ void prepare_site_set(const scratch_dir& d, std::string_view plan = site_plan,
   fs::copy_file(GM_WAVETOOL_DATA "/elcentro_1940_ns.dat", d / "elcentro.dat");
   fs::create_directory(d / "soil");
   write_file(d / "soil/site.toml", read_file(GM_WAVETOOL_DATA "/site_hardin.toml") + profile_edit);
-}
-
-// The second number of every line after the header, as single precision reads it.
-std::vector<double> values_of(const std::string& text) {
-  std::vector<double> v;
-  const std::vector<std::string> lines = lines_of(text);
-  for (std::size_t k = 1; k < lines.size(); ++k) {
-    const std::size_t comma = lines[k].find(',');
-    if (comma != std::string::npos)
-      v.push_back(static_cast<double>(std::strtof(lines[k].c_str() + comma + 1, nullptr)));
-  }
-  return v;
-}
-
-// Peak velocity from rest by the trapezoidal rule, summed here on its own.
-double peak_velocity(const std::vector<double>& acc, double dt) {
-  double v = 0.0, peak = 0.0;
-  for (std::size_t i = 1; i < acc.size(); ++i) {
-    v += (acc[i - 1] + acc[i]) * dt / 2.0;
-    peak = std::max(peak, std::abs(v));
-  }
-  return peak;
 }
 
 // summary.csv's rows by "TARGET/WAVE", split at commas outside quotes.
@@ -176,7 +157,7 @@ TEST(wavetool_suite_site, each_file_is_what_its_command_gives_alone) {
                            "--dt", "0.02", "--units", "g"})
                 .status,
             0);
-  const std::vector<double> record = values_of(read_file(d / "elcentro.csv"));
+  const std::vector<double> record = read_written(d / "elcentro.csv").acc;
   for (const std::string& t : targets) {
     for (const std::string& w : waves) {
       const std::string pair = t + "/" + w;
@@ -216,7 +197,7 @@ TEST(wavetool_suite_site, each_file_is_what_its_command_gives_alone) {
       ASSERT_EQ(run(d.path(), {"scale", "elcentro.csv", "-o", "scaled.csv", "--pgv", pgv}).status,
                 0);
       EXPECT_EQ(read_file(d / "scaled.csv"), read_file(d / ("out/" + pair + ".csv"))) << pair;
-      const std::vector<double> written = values_of(read_file(d / ("out/" + pair + ".csv")));
+      const std::vector<double> written = read_written(d / ("out/" + pair + ".csv")).acc;
       ASSERT_EQ(written.size(), record.size());
       const double factor = std::stod(pgv) / peak_velocity(record, 0.02);
       double bound = 0.0;
