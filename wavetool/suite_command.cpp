@@ -57,10 +57,13 @@ std::string final_line(const plan& p, std::span<const fit_item> fits,
     }
     if (results[k].site && !results[k].site->converged) add(unsettled, fit_name(p, fits[k]));
   }
-  return std::to_string(passed) + " of " + std::to_string(results.size() - scaled) +
-         " fits passed" + (failed.empty() ? "" : "; not passed: " + failed) +
-         (scaled ? "; " + std::to_string(scaled) + " " + status_scaled : "") +
-         (unsettled.empty() ? "" : "; site not converged: " + unsettled) + written + "\n";
+  // Waves that are all scaled make no fits to count.
+  const std::size_t fitted = results.size() - scaled;
+  std::string line = fitted ? std::to_string(passed) + " of " + std::to_string(fitted) +
+                                  " fits passed" + (failed.empty() ? "" : "; not passed: " + failed)
+                            : "";
+  if (scaled) line += (fitted ? "; " : "") + std::to_string(scaled) + " " + status_scaled;
+  return line + (unsettled.empty() ? "" : "; site not converged: " + unsettled) + written + "\n";
 }
 
 // Whether every fit passed and every site converged.
