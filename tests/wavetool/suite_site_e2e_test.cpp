@@ -128,8 +128,9 @@ TEST(wavetool_suite_site, every_road_hands_over_the_same_files) {
     const run_result only = run(d.path(), {"suite", "plan.toml", "--out", "split", "--only", pair});
     EXPECT_EQ(only.status, 0) << pair << only.err;
     // A scaled record alone is no fit to count.
-    if (pair.ends_with("-25"))
+    if (pair.ends_with("-25")) {
       EXPECT_EQ(only.out, "1 scaled, not fitted: split/" + pair + ".json\n");
+    }
   }
   const run_result gather =
       run(d.path(), {"suite", "plan.toml", "--out", "split", "--report-only"});
