@@ -58,6 +58,20 @@ bool suite_result(const fs::path& file, const std::string& target, const std::st
          j.value("wave", "") == wave;
 }
 
+// Whether STEM = WAVE.SITE names the files of the suite's wave through a site: WAVE.json is
+// the suite's result for target and WAVE.SITE.json the results of site SITE.
+bool earlier_site_file(const fs::path& folder, const std::string& stem, const std::string& target) {
+  const std::size_t dot = stem.rfind('.');
+  if (dot == std::string::npos) return false;
+  const std::string wave = stem.substr(0, dot), site = stem.substr(dot + 1);
+  if (!suite_result(folder / (wave + ".json"), target, wave)) return false;
+  file_error e;
+  const auto text = files::read_text(folder / (stem + ".json"), e);
+  if (!text) return false;
+  const nlohmann::json j = nlohmann::json::parse(*text, nullptr, false);
+  return j.is_object() && j.value("site", "") == site && j.contains("layers");
+}
+
 std::string again(const std::string& pair) {
   return " (fit it again with --only " + pair + ")";
 }
@@ -272,8 +286,11 @@ folder_sweep sweep_folder(const fs::path& dir, const plan& p, const std::vector<
                                         [&](const plan_wave& w) { return w.name == stem; });
       if (in_plan == p.waves.end()) {
         if (!whole_plan) continue;
-        // An earlier plan's wave: its files go when its result says it is the suite's.
-        const bool ours = plain && suite_result(folder / (stem + ".json"), p.targets[t].name, stem);
+        // An earlier plan's wave, or a wave's files through a site no longer in the plan: they
+        // go when the wave's result (and the site's) says they are the suite's.
+        const bool ours =
+            plain && (suite_result(folder / (stem + ".json"), p.targets[t].name, stem) ||
+                      earlier_site_file(folder, stem, p.targets[t].name));
         (ours ? sweep.stale : sweep.foreign).push_back(e.path());
         continue;
       }

@@ -244,6 +244,17 @@ TEST(wavetool_suite_site, a_site_result_edited_or_of_another_profile_is_not_coun
                       "wavetool: out/extreme/seed1.soft.csv: is not what the site "
                       "gives with the bedrock wave of extreme/seed1 *\n"))
       << changed.err;
+
+  // The site taken out of the plan: the surface motions and results it gave go with it.
+  std::string plan(site_plan);
+  for (int target = 0; target < 2; ++target) plan.erase(plan.find("site = \"soft\"\n"), 14);
+  plan.erase(0, plan.find("[[target]]"));
+  write_file(d / "plan.toml", plan);
+  const run_result without = run(d.path(), {"suite", "plan.toml", "--out", "out"});
+  ASSERT_EQ(without.status, 0) << without.err;
+  EXPECT_EQ(without.err.find("not written by the suite"), std::string::npos) << without.err;
+  for (const std::string& name : names_in(d / "out"))
+    EXPECT_EQ(name.find(".soft."), std::string::npos) << name;
 }
 
 // A column that cannot settle in one pass: the files are written, the set is not passed.
