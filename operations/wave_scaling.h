@@ -2,6 +2,7 @@
 // rest, as `check` integrates it), a peak ground acceleration, or by a factor.
 #pragma once
 
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,13 @@
 namespace wavetool {
 
 enum class scale_measure { pgv, pga, factor };
+
+// A factor a record may be scaled by: finite, and not 0, which would leave no motion at all. A
+// negative one turns the record's polarity over.
+inline constexpr const char* factor_rule = "a finite factor other than 0";
+inline bool usable_factor(double x) {
+  return std::isfinite(x) && x != 0.0;
+}
 
 struct wave_scaling {
   scale_measure measure = scale_measure::factor;

@@ -104,8 +104,7 @@ bool read_scaling_key(checker& c, const std::string& key, const toml::node& n, p
   } else if (key == "pga") {
     set(scale_measure::pga, positive, "an acceleration above 0 (gal)");
   } else if (key == "scale") {
-    set(
-        scale_measure::factor, [](double x) { return std::isfinite(x); }, "a finite factor");
+    set(scale_measure::factor, usable_factor, factor_rule);
   } else {
     return false;
   }

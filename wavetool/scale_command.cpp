@@ -79,7 +79,7 @@ void add_scale_command(CLI::App& app, int& status) {
       sub->add_option("--pga", o->pga, "peak ground acceleration (gal)")
           ->check(real_with("an acceleration above 0 (gal)", [](double x) { return x > 0.0; }));
   CLI::Option* factor = sub->add_option("--factor", o->factor, "factor on every value")
-                            ->check(real_with("a finite factor", [](double) { return true; }));
+                            ->check(real_with(factor_rule, usable_factor));
   pgv->excludes(pga)->excludes(factor);
   pga->excludes(pgv)->excludes(factor);
   factor->excludes(pgv)->excludes(pga);

@@ -127,9 +127,11 @@ TEST(wavetool_scale, bad_combinations_and_values_are_refused_with_nothing_writte
       {{"scale", "w.csv", "-o", "s.csv", "--pga", "-300"},
        "wavetool: --pga: expected an acceleration above 0 (gal), found \"-300\"" + usage},
       {{"scale", "w.csv", "-o", "s.csv", "--factor", "inf"},
-       "wavetool: --factor: expected a finite factor, found \"inf\"" + usage},
+       "wavetool: --factor: expected a finite factor other than 0, found \"inf\"" + usage},
+      {{"scale", "w.csv", "-o", "s.csv", "--factor", "0"},
+       "wavetool: --factor: expected a finite factor other than 0, found \"0\"" + usage},
       {{"scale", "w.csv", "-o", "s.csv", "--factor", ""},
-       "wavetool: --factor: expected a finite factor, found \"\"" + usage},
+       "wavetool: --factor: expected a finite factor other than 0, found \"\"" + usage},
       {{"scale", "w.csv", "--pga", "3"},
        "wavetool: scale: --output is required: the scaled wave to write (the fitted wave's "
        "layout)" +
